@@ -1,0 +1,23 @@
+#include "cli/commands.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Arguments arrive as UTF-16 and are handed on as UTF-8, as on every other platform.
+int wmain(int argc, wchar_t** argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(size > 0 ? size - 1 : 0, '\0');
+        if (size > 1)
+            WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &arg[0], size, nullptr, nullptr);
+        arguments.push_back(arg);
+    }
+    return RunCli(arguments);
+}
+#else
+int main(int argc, char** argv) {
+    return RunCli(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -1,0 +1,52 @@
+#include "document/document.h"
+
+int WriteUtf8 = 1;
+int UnicodeLost = 0;
+bool ResolveAgainstFileFolder = false;
+
+const char16_t* const NewDocumentHeader = u"FileInfo=\"Bearbeitet mit Zellora\"";
+
+void FreeObjectEntry(std::unique_ptr<ObjectEntry>& entry) {
+    entry.reset();
+}
+
+void FreeFontEntry(std::unique_ptr<FontEntry>& entry) {
+    entry.reset();
+}
+
+void FreeGroupDocument(GroupDocument* document) {
+    if (!document)
+        return;
+    // swap-with-empty releases the arrays' memory too, not only their entries
+    ObjectList().swap(document->Objects);
+    ObjectList().swap(document->IObjects);
+    FontList().swap(document->Fonts);
+    document->HeaderText.reset();
+}
+
+bool CopyObjectEntry(const ObjectEntry* source, ObjectEntry* target) {
+    if (!source || !target)
+        return false;
+    *target = *source;
+    return true;
+}
+
+bool CopyFontEntry(const FontEntry* source, FontEntry* target) {
+    if (!source || !target)
+        return false;
+    *target = *source;
+    return true;
+}
+
+FontEntry NewLoadedFontEntry() {
+    FontEntry font;
+    font.NormTopLeft.x = -1.0;
+    font.NormBottomRight.x = -1.0;
+    font.NormTopRight.x = -1.0;
+    font.BlinkIntervall = -1.0;
+    return font;
+}
+
+size_t EntryCount(const GroupDocument& document) {
+    return document.Objects.size() + document.IObjects.size() + document.Fonts.size();
+}

@@ -1,0 +1,402 @@
+#include "document/loader.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include <expat.h>
+
+#include "document/numbers.h"
+#include "document/text.h"
+#include "document/writer.h"
+#include "platform/platform.h"
+
+const char16_t* const EditMarker = u"/nBearbeitet mit Zellora";
+
+namespace {
+
+static_assert(sizeof(XML_Char) == sizeof(char16_t), "expat must be the UTF-16 build");
+
+enum Kind : int16_t { KindNone, KindRoot, KindObject, KindIObject, KindFont };
+
+// One root element counts -5000, each Point +1: exactly -5000 is a group file, more than 0
+// an object file. Kept wide so that many Points cannot wrap the count.
+constexpr int64_t RootTally = -5000;
+
+struct LoaderState {
+    XML_Parser Parser = nullptr;
+    GroupDocument* Document = nullptr;
+    std::u16string NameBaseFolder;
+    Kind CurrentKind = KindNone;
+    int64_t FileKindTally = 0;
+    bool OutOfMemory = false;
+};
+
+const char16_t* Str(const XML_Char* s) {
+    return reinterpret_cast<const char16_t*>(s);
+}
+
+// Element and attribute names are matched without regard to letter case; names of more
+// than a few ASCII letters are none of ours.
+struct FoldedName {
+    char Letters[24];
+};
+
+bool FoldName(const XML_Char* name, FoldedName& folded) {
+    size_t i = 0;
+    for (; name[i]; ++i) {
+        XML_Char c = name[i];
+        if (i + 1 >= sizeof folded.Letters || c >= 0x80)
+            return false;
+        folded.Letters[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    folded.Letters[i] = 0;
+    return true;
+}
+
+bool Is(const FoldedName& name, const char* lowerCase) {
+    return std::strcmp(name.Letters, lowerCase) == 0;
+}
+
+Text CompletedName(const LoaderState& state, const char16_t* value) {
+    Text name(value);
+    bool rootRelative = !name.empty() && name[0] == u'\\';
+    bool absolute = name.size() >= 2 && name[1] == u':';
+    if (rootRelative || absolute)
+        return name;
+    return state.NameBaseFolder + name;
+}
+
+bool ApplyObjectAttribute(const LoaderState& state, ObjectEntry& entry, const FoldedName& name,
+                          const char16_t* value) {
+    if (Is(name, "rotation"))
+        entry.Rotation = ReadTriple(value);
+    else if (Is(name, "blinkintervall"))
+        entry.BlinkIntervall = ReadNumber(value);
+    else if (Is(name, "zoomfaktor"))
+        entry.ZoomFaktor = ReadNumber(value);
+    else if (Is(name, "name"))
+        entry.Name = CompletedName(state, value);
+    else if (Is(name, "position"))
+        entry.Position = ReadTriple(value);
+    else if (Is(name, "showon"))
+        entry.ShowOn = Text(value);
+    else if (Is(name, "hideon"))
+        entry.HideOn = Text(value);
+    else if (Is(name, "dynamicvisibility"))
+        entry.DynamicVisibility = Text(value);
+    else if (Is(name, "fixeddynamicvisibility"))
+        entry.FixedDynamicVisibility = ReadBoolean(value);
+    else if (Is(name, "brightness"))
+        entry.Brightness = ReadDecimalInteger(value);
+    else if (Is(name, "greateras"))
+        entry.GreaterAs = ReadBoolean(value);
+    else if (Is(name, "showifbrightness"))
+        entry.ShowIfBrightness = ReadBoolean(value);
+    else if (Is(name, "weitsichtbar"))
+        entry.WeitSichtbar = ReadBoolean(value);
+    else
+        return false;
+    return true;
+}
+
+int16_t ReadAlignment(const char16_t* value) {
+    // The low 16 bits of the 32-bit value, as a 16-bit field keeps them.
+    return static_cast<int16_t>(
+        static_cast<uint16_t>(static_cast<uint32_t>(ReadTruncatedInteger(value))));
+}
+
+bool ApplyFontAttribute(const LoaderState& state, FontEntry& font, const FoldedName& name,
+                        const char16_t* value) {
+    if (Is(name, "rotation"))
+        font.Rotation = ReadTriple(value);
+    else if (Is(name, "blinkintervall"))
+        font.BlinkIntervall = ReadNumber(value);
+    else if (Is(name, "leuchtend"))
+        font.Leuchtend = ReadBoolean(value);
+    else if (Is(name, "vertikal"))
+        font.Vertikal = ReadBoolean(value);
+    else if (Is(name, "name"))
+        font.Name = CompletedName(state, value);
+    else if (Is(name, "position"))
+        font.Position = ReadTriple(value);
+    else if (Is(name, "defaulttext"))
+        font.DefaultText = Text(value);
+    else if (Is(name, "groupproperty"))
+        font.GroupProperty = Text(value);
+    else if (Is(name, "dynamicvisibility"))
+        font.DynamicVisibility = Text(value);
+    else if (Is(name, "fixeddynamicvisibility"))
+        font.FixedDynamicVisibility = ReadBoolean(value);
+    else if (Is(name, "fonthoehe"))
+        font.Fonthoehe = ReadNumber(value);
+    else if (Is(name, "color"))
+        font.Color = ReadTruncatedInteger(value);
+    else if (Is(name, "alignhorz"))
+        font.AlignHorz = ReadAlignment(value);
+    else if (Is(name, "alignvert"))
+        font.AlignVert = ReadAlignment(value);
+    else if (Is(name, "normbottomleft"))
+        font.NormBottomLeft = ReadTriple(value);
+    else if (Is(name, "normbottomright"))
+        font.NormBottomRight = ReadTriple(value);
+    else if (Is(name, "normtopleft"))
+        font.NormTopLeft = ReadTriple(value);
+    else if (Is(name, "normtopright"))
+        font.NormTopRight = ReadTriple(value);
+    else
+        return false;
+    return true;
+}
+
+bool Contains(const XML_Char* text, const std::u16string& what) {
+    return std::u16string_view(Str(text)).find(what) != std::u16string_view::npos;
+}
+
+// The marker is added to a FileInfo value unless it already stands in that value or in any
+// name or value after it in the same element, so that reloading a saved file adds nothing.
+bool MarkerFollows(const XML_Char** attributes, size_t fileInfoIndex) {
+    const std::u16string marker(EditMarker);
+    if (Contains(attributes[fileInfoIndex + 1], marker))
+        return true;
+    for (size_t i = fileInfoIndex + 2; attributes[i]; i += 2)
+        if (Contains(attributes[i], marker) || Contains(attributes[i + 1], marker))
+            return true;
+    return false;
+}
+
+void ReadHeader(LoaderState& state, const XML_Char** attributes) {
+    Text header;
+    for (size_t i = 0; attributes[i]; i += 2) {
+        Text value(Str(attributes[i + 1]));
+        if (NameIs(Str(attributes[i]), "FileInfo") && !MarkerFollows(attributes, i))
+            value += EditMarker;
+        header += Str(attributes[i]);
+        header += u"=\"";
+        header += EscapeAttributeValue(value);
+        header += u"\" ";
+    }
+    state.Document->HeaderText = std::move(header);
+}
+
+void ReadObject(LoaderState& state, ObjectList& target, const XML_Char** attributes) {
+    auto entry = std::make_unique<ObjectEntry>();
+    for (size_t i = 0; attributes[i]; i += 2) {
+        FoldedName name;
+        if (FoldName(attributes[i], name))
+            ApplyObjectAttribute(state, *entry, name, Str(attributes[i + 1]));
+    }
+    target.push_back(std::move(entry));
+}
+
+void ReadFont(LoaderState& state, const XML_Char** attributes) {
+    auto font = std::make_unique<FontEntry>(NewLoadedFontEntry());
+    for (size_t i = 0; attributes[i]; i += 2) {
+        FoldedName name;
+        if (FoldName(attributes[i], name))
+            ApplyFontAttribute(state, *font, name, Str(attributes[i + 1]));
+    }
+    state.Document->Fonts.push_back(std::move(font));
+}
+
+void TakeElementName(LoaderState& state, const XML_Char* elementName) {
+    FoldedName name;
+    if (!FoldName(elementName, name))
+        return;
+    if (Is(name, "gruppenobject")) {
+        state.FileKindTally += RootTally;
+        state.CurrentKind = KindRoot;
+    } else if (Is(name, "object")) {
+        state.CurrentKind = KindObject;
+    } else if (Is(name, "iobject")) {
+        state.CurrentKind = KindIObject;
+    } else if (Is(name, "font")) {
+        state.CurrentKind = KindFont;
+    } else if (Is(name, "point")) {
+        state.FileKindTally += 1;
+    }
+}
+
+void TakeAttributes(LoaderState& state, const XML_Char** attributes) {
+    bool none = attributes[0] == nullptr;
+    switch (state.CurrentKind) {
+    case KindNone:
+        break;
+    case KindRoot:
+        ReadHeader(state, attributes);
+        break;
+    case KindObject:
+        if (!none)
+            ReadObject(state, state.Document->Objects, attributes);
+        break;
+    case KindIObject:
+        if (!none)
+            ReadObject(state, state.Document->IObjects, attributes);
+        break;
+    case KindFont:
+        if (!none)
+            ReadFont(state, attributes);
+        break;
+    }
+}
+
+void XMLCALL OnStartElement(void* userData, const XML_Char* elementName,
+                            const XML_Char** attributes) {
+    auto& state = *static_cast<LoaderState*>(userData);
+    try {
+        TakeElementName(state, elementName);
+        TakeAttributes(state, attributes);
+    } catch (const std::bad_alloc&) {
+        // An entry that cannot be stored must not vanish silently: the load fails as a whole.
+        state.OutOfMemory = true;
+        XML_StopParser(state.Parser, XML_FALSE);
+    }
+}
+
+void XMLCALL OnEndElement(void* userData, const XML_Char*) {
+    static_cast<LoaderState*>(userData)->CurrentKind = KindNone;
+}
+
+bool IsDeclarationBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The encoding named by the XML declaration at the start of bytes, or "" when there is none.
+std::string DeclaredEncoding(const std::string& bytes) {
+    size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    if (bytes.compare(start, 5, "<?xml") != 0 || bytes.size() <= start + 5 ||
+        !IsDeclarationBlank(bytes[start + 5]))
+        return "";
+    size_t end = bytes.find("?>", start);
+    std::string declaration = bytes.substr(start, end == std::string::npos ? 512 : end - start);
+    size_t key = declaration.find("encoding");
+    if (key == std::string::npos)
+        return "";
+    size_t i = key + 8;
+    while (i < declaration.size() && IsDeclarationBlank(declaration[i]))
+        ++i;
+    if (i >= declaration.size() || declaration[i] != '=')
+        return "";
+    ++i;
+    while (i < declaration.size() && IsDeclarationBlank(declaration[i]))
+        ++i;
+    if (i >= declaration.size() || (declaration[i] != '"' && declaration[i] != '\''))
+        return "";
+    size_t close = declaration.find(declaration[i], i + 1);
+    if (close == std::string::npos)
+        return "";
+    return declaration.substr(i + 1, close - i - 1);
+}
+
+bool NamesUtf8(const std::string& encoding) {
+    if (encoding.size() != 5)
+        return false;
+    std::string lower = encoding;
+    for (char& c : lower)
+        c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    return lower == "utf-8";
+}
+
+// Skips a UTF-16 byte-order mark (turning big-endian text into little-endian) and sets
+// WriteUtf8 for the file's encoding. Returns where the text for the parser starts.
+size_t DecideEncoding(std::string& bytes) {
+    bool littleMark = bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE;
+    bool bigMark = bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFE && uint8_t(bytes[1]) == 0xFF;
+    if (littleMark || bigMark) {
+        if (bigMark)
+            for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+                std::swap(bytes[i], bytes[i + 1]);
+        WriteUtf8 = 1;
+        return 2;
+    }
+    std::string encoding = DeclaredEncoding(bytes);
+    WriteUtf8 = (encoding.empty() || NamesUtf8(encoding)) ? 1 : 0;
+    return 0;
+}
+
+void TellParseError(XML_Parser parser) {
+    std::u16string text = AsciiToUtf16(XML_ErrorString(XML_GetErrorCode(parser)));
+    text += u" at line ";
+    text += AsciiToUtf16(std::to_string(XML_GetCurrentLineNumber(parser)).c_str());
+    TellUser(text, u"Zellora");
+}
+
+LoadResult ResultFromTally(int64_t tally) {
+    if (tally > 0)
+        return LoadObjectFile;
+    return tally == RootTally ? LoadOk : LoadNotGroupFile;
+}
+
+LoadResult Parse(LoaderState& state, std::string& bytes) {
+    size_t start = DecideEncoding(bytes);
+    size_t length = bytes.size() - start;
+    if (length > size_t(INT_MAX))
+        return LoadNoMemory; // one parser call takes at most an int of bytes
+    state.Parser = XML_ParserCreate(nullptr);
+    if (!state.Parser)
+        return LoadOpenFailed;
+    XML_SetElementHandler(state.Parser, OnStartElement, OnEndElement);
+    XML_SetUserData(state.Parser, &state);
+    XML_Status status = XML_Parse(state.Parser, bytes.data() + start, int(length), XML_TRUE);
+    LoadResult result = LoadOk;
+    if (state.OutOfMemory ||
+        (status != XML_STATUS_OK && XML_GetErrorCode(state.Parser) == XML_ERROR_NO_MEMORY)) {
+        result = LoadNoMemory;
+    } else if (status != XML_STATUS_OK) {
+        TellParseError(state.Parser);
+        result = LoadXmlError;
+    } else {
+        result = ResultFromTally(state.FileKindTally);
+    }
+    XML_ParserFree(state.Parser);
+    state.Parser = nullptr;
+    return result;
+}
+
+std::u16string FolderOf(const std::u16string& path) {
+    size_t slash = path.rfind(u'\\');
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+LoadResult LoadBytes(std::string& bytes, std::u16string nameBaseFolder, GroupDocument* document) {
+    LoaderState state;
+    state.Document = document;
+    state.NameBaseFolder = std::move(nameBaseFolder);
+    return Parse(state, bytes);
+}
+
+} // namespace
+
+LoadResult LoadGroupDocumentFromBytes(std::string& bytes, const std::u16string& fileName,
+                                      GroupDocument* document) {
+    try {
+        FreeGroupDocument(document);
+        return LoadBytes(bytes, FolderOf(fileName), document);
+    } catch (const std::bad_alloc&) {
+        return LoadNoMemory;
+    }
+}
+
+LoadResult LoadGroupDocument(std::u16string& path, GroupDocument* document) {
+    try {
+        std::u16string base =
+            ResolveAgainstFileFolder ? FolderOf(path) : GetCurrentFolder() + u"\\";
+        // A root-relative name is opened relative to the current directory, which the export
+        // keeps at the simulator folder. A network path (two backslashes) stays as it is.
+        if (path.size() >= 2 && path[0] == u'\\' && path[1] != u'\\')
+            path.erase(0, 1);
+        FreeGroupDocument(document);
+        std::string bytes;
+        switch (ReadWholeFile(path, bytes)) {
+        case ReadOk:
+            break;
+        case ReadOpenFailed:
+            return LoadOpenFailed;
+        case ReadNoMemory:
+            return LoadNoMemory;
+        }
+        return LoadBytes(bytes, std::move(base), document);
+    } catch (const std::bad_alloc&) {
+        return LoadNoMemory;
+    }
+}

@@ -1,0 +1,324 @@
+#include "document/writer.h"
+
+#include <new>
+
+#include "document/numbers.h"
+#include "document/text.h"
+#include "paths/path_utils.h"
+
+int UnicodeLostPending = 0;
+
+namespace {
+
+// Large blocks keep the number of system calls small for big files.
+constexpr size_t SinkBlockSize = 1 << 20;
+
+void Append(std::string& out, const char* ascii) {
+    out += ascii;
+}
+
+void AppendGroup(std::string& out, const char* name, const std::string& value) {
+    out += name;
+    out += "=\"";
+    out += value;
+    out += "\" ";
+}
+
+const char* Flag(int32_t value) {
+    return value == 1 ? "TRUE" : "FALSE";
+}
+
+void AppendText(Text& out, const char16_t* name, const Text& value) {
+    out += name;
+    out += u"=\"";
+    out += value;
+    out += u"\" ";
+}
+
+Text ValueOrEmpty(const OptText& text) {
+    return text ? EscapeAttributeValue(*text) : Text();
+}
+
+void AppendDynamicVisibility(Text& out, const OptText& formula, int32_t fixed) {
+    if (!formula)
+        return;
+    AppendText(out, u"DynamicVisibility", EscapeFormulaText(*formula));
+    AppendText(out, u"FixedDynamicVisibility", fixed ? u"TRUE" : u"FALSE");
+}
+
+void AppendFormula(Text& out, const char16_t* name, const OptText& formula) {
+    if (formula)
+        AppendText(out, name, EscapeFormulaText(*formula));
+}
+
+// Entry texts in the file's encoding; in ISO-8859-1 a character without a byte is noted.
+void WriteEntryText(OutputSink& sink, const Text& text) {
+    if (WriteUtf8) {
+        WriteBytes(sink, Utf16ToUtf8(text));
+        return;
+    }
+    bool lost = false;
+    WriteBytes(sink, Utf16ToLatin1(text, lost));
+    if (lost)
+        UnicodeLostPending = 1;
+}
+
+void ShortenName(OptText& name) {
+    if (name)
+        MakeRelativePath(*name);
+}
+
+std::string ObjectPieceOne(const ObjectEntry& entry, const char* elementName) {
+    std::string piece = "\r\n<";
+    piece += elementName;
+    piece += ">\r\n<Props ";
+    AppendGroup(piece, "Rotation", FormatTriple(entry.Rotation));
+    AppendGroup(piece, "BlinkIntervall", FormatFixed(entry.BlinkIntervall, 6));
+    AppendGroup(piece, "ZoomFaktor", FormatFixed(entry.ZoomFaktor, 6));
+    AppendGroup(piece, "Position", FormatTriple(entry.Position));
+    return piece;
+}
+
+Text ObjectPieceTwo(const ObjectEntry& entry, const char* elementName) {
+    Text piece;
+    AppendText(piece, u"Name", ValueOrEmpty(entry.Name));
+    AppendFormula(piece, u"ShowOn", entry.ShowOn);
+    // The two encodings have always written these groups in different orders.
+    if (WriteUtf8) {
+        AppendDynamicVisibility(piece, entry.DynamicVisibility, entry.FixedDynamicVisibility);
+        AppendFormula(piece, u"HideOn", entry.HideOn);
+    } else {
+        AppendFormula(piece, u"HideOn", entry.HideOn);
+        AppendDynamicVisibility(piece, entry.DynamicVisibility, entry.FixedDynamicVisibility);
+    }
+    if (entry.ShowIfBrightness == 1) {
+        AppendText(piece, u"Brightness", AsciiToUtf16(std::to_string(entry.Brightness).c_str()));
+        AppendText(piece, u"GreaterAs", entry.GreaterAs == 1 ? u"TRUE" : u"FALSE");
+        AppendText(piece, u"ShowIfBrightness", u"TRUE");
+    }
+    if (entry.WeitSichtbar == 1)
+        AppendText(piece, u"WeitSichtbar", u"TRUE");
+    piece += u"/>\r\n</";
+    piece += AsciiToUtf16(elementName);
+    piece += u">";
+    return piece;
+}
+
+std::string FontPieceOne(const FontEntry& font) {
+    std::string piece = "\r\n<Font>\r\n<Props ";
+    AppendGroup(piece, "Rotation", FormatTriple(font.Rotation));
+    AppendGroup(piece, "Position", FormatTriple(font.Position));
+    AppendGroup(piece, "NormTopLeft", FormatTriple(font.NormTopLeft));
+    AppendGroup(piece, "NormTopRight", FormatTriple(font.NormTopRight));
+    AppendGroup(piece, "NormBottomLeft", FormatTriple(font.NormBottomLeft));
+    AppendGroup(piece, "NormBottomRight", FormatTriple(font.NormBottomRight));
+    AppendGroup(piece, "Leuchtend", Flag(font.Leuchtend));
+    if (font.Vertikal == 1)
+        AppendGroup(piece, "Vertikal", "TRUE");
+    AppendGroup(piece, "Fonthoehe", FormatFixed(font.Fonthoehe, 3));
+    AppendGroup(piece, "Color", std::to_string(font.Color));
+    AppendGroup(piece, "AlignHorz", std::to_string(font.AlignHorz));
+    AppendGroup(piece, "AlignVert", std::to_string(font.AlignVert));
+    AppendGroup(piece, "BlinkIntervall", FormatFixed(font.BlinkIntervall, 6));
+    return piece;
+}
+
+Text FontPieceTwo(const FontEntry& font) {
+    Text piece;
+    AppendText(piece, u"Name", ValueOrEmpty(font.Name));
+    AppendText(piece, u"DefaultText", ValueOrEmpty(font.DefaultText));
+    AppendDynamicVisibility(piece, font.DynamicVisibility, font.FixedDynamicVisibility);
+    piece += u"GroupProperty=\"";
+    piece += ValueOrEmpty(font.GroupProperty);
+    piece += u"\" />\r\n</Font>";
+    return piece;
+}
+
+void WriteEntries(OutputSink& sink, GroupDocument* document) {
+    for (auto& entry : document->Objects)
+        if (!entry || !WriteObjectEntry(sink, entry.get(), "Object"))
+            sink.Failed = true;
+    for (auto& entry : document->IObjects)
+        if (!entry || !WriteObjectEntry(sink, entry.get(), "IObject"))
+            sink.Failed = true;
+    for (auto& font : document->Fonts)
+        if (!font || !WriteFontEntry(sink, font.get()))
+            sink.Failed = true;
+}
+
+} // namespace
+
+void WriteBytes(OutputSink& sink, const std::string& bytes) {
+    sink.Buffer += bytes;
+    if (sink.File && sink.Buffer.size() >= SinkBlockSize)
+        FlushSink(sink);
+}
+
+bool FlushSink(OutputSink& sink) {
+    if (!sink.File || sink.Buffer.empty())
+        return !sink.Failed;
+    if (!WriteOutputFile(*sink.File, sink.Buffer.data(), sink.Buffer.size()))
+        sink.Failed = true;
+    sink.Buffer.clear();
+    return !sink.Failed;
+}
+
+void WriteDocumentHead(OutputSink& sink, const GroupDocument& document) {
+    std::string head;
+    if (WriteUtf8)
+        head = "\xEF\xBB\xBF";
+    Append(head, "<?xml version=\"1.0\" encoding=\"");
+    Append(head, WriteUtf8 ? "UTF-8" : "iso-8859-1");
+    Append(head, "\"?>\r\n<GRUPPENOBJECT>\r\n<Props ");
+    WriteBytes(sink, head);
+    if (document.HeaderText) {
+        bool lostInHeader = false; // the header is not part of the lost-character report
+        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(*document.HeaderText)
+                                   : Utf16ToLatin1(*document.HeaderText, lostInHeader));
+    }
+    WriteBytes(sink, "/>");
+}
+
+void WriteDocumentTail(OutputSink& sink) {
+    WriteBytes(sink, "\r\n</GRUPPENOBJECT>");
+}
+
+int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementName) {
+    try {
+        WriteBytes(sink, ObjectPieceOne(*entry, elementName));
+        ShortenName(entry->Name);
+        WriteEntryText(sink, ObjectPieceTwo(*entry, elementName));
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+int WriteFontEntry(OutputSink& sink, FontEntry* font) {
+    try {
+        WriteBytes(sink, FontPieceOne(*font));
+        ShortenName(font->Name);
+        WriteEntryText(sink, FontPieceTwo(*font));
+        return 1;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+void FormatGroupDocument(GroupDocument* document, OutputSink& sink) {
+    WriteDocumentHead(sink, *document);
+    UnicodeLostPending = 0;
+    WriteEntries(sink, document);
+    UnicodeLost = UnicodeLostPending;
+    WriteDocumentTail(sink);
+}
+
+int SaveGroupDocument(const std::u16string& path, GroupDocument* document) {
+    OutputFile file;
+    if (!CreateOutputFile(path, file))
+        return 0;
+    try {
+        OutputSink sink;
+        sink.File = &file;
+        FormatGroupDocument(document, sink);
+        if (!FlushSink(sink)) {
+            DiscardOutputFile(file);
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        DiscardOutputFile(file);
+        return 0;
+    }
+    return CommitOutputFile(file) ? 1 : 0;
+}
+
+Text EscapeFormulaText(const Text& text) {
+    Text out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        switch (c) {
+        case u'\n':
+            out += u"/n";
+            break;
+        case u'\r':
+            break;
+        case u'"':
+            out += u"&#34;";
+            break;
+        case u'&':
+            out += u"&#38;";
+            break;
+        case u'\'':
+            out += u"&#39;";
+            break;
+        case u'/':
+            out += u"&#47;";
+            break;
+        case u'<':
+            out += u"&#60;";
+            break;
+        case u'>':
+            out += u"&#62;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+Text EscapeAttributeValue(const Text& text) {
+    Text out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        switch (c) {
+        case u'"':
+            out += u"&#34;";
+            break;
+        case u'<':
+            out += u"&#60;";
+            break;
+        case u'&':
+            out += u"&#38;";
+            break;
+        case u'\t':
+            out += u"&#9;";
+            break;
+        case u'\n':
+            out += u"&#10;";
+            break;
+        case u'\r':
+            out += u"&#13;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+Text UnescapeAttributeValue(const Text& text) {
+    static const struct {
+        const char16_t* Reference;
+        char16_t Character;
+    } references[] = {{u"&#34;", u'"'}, {u"&#60;", u'<'},  {u"&#38;", u'&'},
+                      {u"&#9;", u'\t'}, {u"&#10;", u'\n'}, {u"&#13;", u'\r'}};
+    Text out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool replaced = false;
+        if (text[i] == u'&')
+            for (const auto& r : references) {
+                std::u16string_view ref(r.Reference);
+                if (text.compare(i, ref.size(), ref) == 0) {
+                    out += r.Character;
+                    i += ref.size() - 1;
+                    replaced = true;
+                    break;
+                }
+            }
+        if (!replaced)
+            out += text[i];
+    }
+    return out;
+}

@@ -1,0 +1,41 @@
+#include "paths/path_utils.h"
+
+#include "document/text.h"
+
+std::u16string SimulatorRoot;
+std::u16string DocumentFolder;
+
+namespace {
+
+bool StartsWithIgnoreCase(const std::u16string& path, const std::u16string& prefix) {
+    if (path.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (FoldCase(path[i]) != FoldCase(prefix[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::u16string& MakeRelativePath(std::u16string& path) {
+    // The root's trailing backslash stays as the mark of a root-relative name.
+    if (!SimulatorRoot.empty() && StartsWithIgnoreCase(path, SimulatorRoot))
+        path.erase(0, SimulatorRoot.size() - 1);
+    if (!DocumentFolder.empty() && StartsWithIgnoreCase(path, DocumentFolder))
+        path.erase(0, DocumentFolder.size());
+    return path;
+}
+
+void SetDocumentFolder(const std::u16string& targetPath) {
+    DocumentFolder.clear();
+    std::u16string folder = targetPath;
+    MakeRelativePath(folder);
+    // A document directly in the simulator folder has "\" as its folder.
+    size_t slash = folder.rfind(u'\\');
+    if (slash == std::u16string::npos)
+        folder.clear();
+    else
+        folder.resize(slash + 1);
+    DocumentFolder = folder;
+}

@@ -1,0 +1,31 @@
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "document/text.h"
+
+PlatformFaults InjectedFaults;
+
+namespace {
+
+void TellOnStandardError(const std::u16string& text, const std::u16string&) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    fputs(line.c_str(), stderr);
+}
+
+} // namespace
+
+TellUserFunction TellUser = TellOnStandardError;
+
+bool StartWorkerThread(void (*fn)(void*), void* argument) {
+    try {
+        std::thread(fn, argument).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}

@@ -1,0 +1,182 @@
+#include "rotation/rotation.h"
+
+#include <cmath>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// The library computes in single precision throughout; the results in the exported files carry
+// about seven significant digits and are expected to be reproducible bit for bit on every build.
+
+namespace {
+
+// The float nearest to pi/180, held as a double.
+const double kDegree = 0.01745329238474369;
+
+// Below this horizontal length of the forward vector the entry looks straight up or down.
+const float kVertical = 1e-4f;
+
+// Angles closer to zero than this are written as 0.
+const float kTinyAngle = 1e-5f;
+
+struct Mat3 {
+    float m[3][3];
+};
+
+struct Vec3f {
+    float x, y, z;
+};
+
+float toRadians(float degrees) {
+    return static_cast<float>(degrees * kDegree);
+}
+
+float toDegrees(float radians) {
+    return static_cast<float>(radians / kDegree);
+}
+
+float sine(float a) {
+    return static_cast<float>(std::sin(static_cast<double>(a)));
+}
+
+float cosine(float a) {
+    return static_cast<float>(std::cos(static_cast<double>(a)));
+}
+
+Mat3 identity() {
+    return Mat3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+}
+
+Mat3 rotationX(float a) {
+    const float s = sine(a), c = cosine(a);
+    return Mat3{{{1, 0, 0}, {0, c, s}, {0, -s, c}}};
+}
+
+Mat3 rotationY(float a) {
+    const float s = sine(a), c = cosine(a);
+    return Mat3{{{c, 0, -s}, {0, 1, 0}, {s, 0, c}}};
+}
+
+Mat3 rotationZ(float a) {
+    const float s = sine(a), c = cosine(a);
+    return Mat3{{{c, s, 0}, {-s, c, 0}, {0, 0, 1}}};
+}
+
+// Each element is accumulated in float, rounded after every product and every addition.
+Mat3 multiply(const Mat3& a, const Mat3& b) {
+    Mat3 r;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            float sum = 0.0f;
+            for (int k = 0; k < 3; ++k) {
+                const float term = a.m[i][k] * b.m[k][j];
+                sum = sum + term;
+            }
+            r.m[i][j] = sum;
+        }
+    }
+    return r;
+}
+
+// Radians in; the roll about Z acts first on a point, then the pitch about X, then the yaw.
+Mat3 orientation(float yaw, float roll, float pitch) {
+    return multiply(multiply(multiply(identity(), rotationZ(roll)), rotationX(pitch)),
+                    rotationY(yaw));
+}
+
+// Row vector times matrix; each component is summed in double and rounded once.
+Vec3f transform(const Vec3f& v, const Mat3& m) {
+    float out[3];
+    for (int j = 0; j < 3; ++j) {
+        const double sum = static_cast<double>(v.x) * m.m[0][j] +
+                           static_cast<double>(v.y) * m.m[1][j] +
+                           static_cast<double>(v.z) * m.m[2][j];
+        out[j] = static_cast<float>(sum);
+    }
+    return Vec3f{out[0], out[1], out[2]};
+}
+
+float length(float a, float b) {
+    const float squares =
+        static_cast<float>(static_cast<double>(a) * a + static_cast<double>(b) * b);
+    return static_cast<float>(std::sqrt(static_cast<double>(squares)));
+}
+
+float arcCosine(float v) {
+    return static_cast<float>(std::acos(static_cast<double>(v)));
+}
+
+float arcSine(float v) {
+    return static_cast<float>(std::asin(static_cast<double>(v)));
+}
+
+// Angle of (x, z) measured from +Z towards +X.
+float heading(float x, float z) {
+    if (x == 0 && z == 0)
+        return 0;
+    const float l = length(x, z);
+    const float a = arcCosine(z / l);
+    return x / l < 0 ? -a : a;
+}
+
+// Angle of (x, y) measured from +Y towards -X.
+float roll(float x, float y) {
+    if (x == 0 && y == 0)
+        return 0;
+    const float l = length(x, y);
+    const float a = arcCosine(y / l);
+    return x / l > 0 ? -a : a;
+}
+
+float zeroTiny(float degrees) {
+    return degrees > -kTinyAngle && degrees < kTinyAngle ? 0.0f : degrees;
+}
+
+Vec3f narrow(const double* v) {
+    return Vec3f{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+}
+
+// Angle triples are stored as (yaw, roll, pitch).
+Mat3 orientationOf(const Vec3f& degrees) {
+    return orientation(toRadians(degrees.x), toRadians(degrees.y), toRadians(degrees.z));
+}
+
+} // namespace
+
+extern "C" ROTATION_API void ROTATION_CALL CDreheGroupObjekt(double* outPosition,
+                                                             double* outRotation,
+                                                             const double* position,
+                                                             const double* rotation,
+                                                             const double* groupRotation) {
+    const Vec3f pos = narrow(position);
+    const Mat3 entry = orientationOf(narrow(rotation));
+    const Mat3 group = orientationOf(narrow(groupRotation));
+    const Mat3 m = multiply(entry, group);
+
+    const Vec3f forward{m.m[2][0], m.m[2][1], m.m[2][2]};
+    const float pitch = -arcSine(forward.y);
+    const float yaw =
+        length(forward.x, forward.z) < kVertical ? 0.0f : heading(forward.x, forward.z);
+
+    const Vec3f up{m.m[1][0], m.m[1][1], m.m[1][2]};
+    const Vec3f level =
+        transform(transform(up, orientation(-yaw, 0, 0)), orientation(0, 0, -pitch));
+    const float rollAngle = roll(level.x, level.y);
+
+    const Vec3f turned = transform(pos, group);
+
+    outRotation[0] = zeroTiny(toDegrees(yaw));
+    outRotation[1] = zeroTiny(toDegrees(rollAngle));
+    outRotation[2] = zeroTiny(toDegrees(pitch));
+    outPosition[0] = turned.x;
+    outPosition[1] = turned.y;
+    outPosition[2] = turned.z;
+}
+
+#ifdef _WIN32
+// Nothing to set up or tear down: the library keeps no state.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
+#endif
