@@ -1,5 +1,86 @@
 #include "cli/export_command.h"
 
-bool RunExportCommand(GroupDocument&, const std::u16string&, const std::u16string&, bool) {
-    return false;
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+
+#include "document/messages.h"
+#include "document/text.h"
+#include "export/flatten.h"
+#include "paths/path_utils.h"
+#include "platform/platform.h"
+
+namespace {
+
+// What the export dialog is to the editor: it shows the engine's reports and learns when
+// the worker is done.
+struct ExportWatch {
+    std::u16string OutputPath;
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Done = false;
+};
+
+void PrintLine(const std::u16string& text) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    fputs(line.c_str(), stderr);
+}
+
+void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
+    ExportWatch& watch = *static_cast<ExportWatch*>(progressWindow);
+    switch (message) {
+    case UM_EXPORTNOTFOUND: {
+        std::u16string shown = name && *name ? std::u16string(name) : Texts::Untitled;
+        PrintLine(FillText(Texts::ExportNotFound, shown));
+        break;
+    }
+    case UM_EXPORTLOOP:
+        PrintLine(FillText(Texts::ExportLoop, watch.OutputPath));
+        break;
+    case UM_EXPORTCANNOTCREATE:
+        PrintLine(FillText(Texts::ExportCannotCreate, watch.OutputPath));
+        break;
+    case UM_EXPORTDONE: {
+        std::lock_guard<std::mutex> hold(watch.Lock);
+        watch.Done = true;
+        watch.Changed.notify_all();
+        break;
+    }
+    }
+}
+
+} // namespace
+
+bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
+                      const std::u16string& root, bool hasRoot) {
+    std::u16string previousFolder = GetCurrentFolder();
+    std::u16string previousDocumentFolder = DocumentFolder;
+    SimulatorRoot = root;
+    WriteUtf8 = 1;
+    SetDocumentFolder(outputPath);
+    // As in the editor: without the simulator folder the export still runs, and only
+    // root-relative names fail to open.
+    if (!hasRoot || !SetCurrentFolder(root))
+        PrintLine(Texts::RootNotSet);
+
+    ExportWatch watch;
+    watch.OutputPath = outputPath;
+    ExportJob job;
+    job.OutputPath = outputPath;
+    job.Document = &document;
+    job.ProgressWindow = &watch;
+    job.Report = OnReport;
+    bool started = StartExport(job);
+    if (started) {
+        std::unique_lock<std::mutex> hold(watch.Lock);
+        watch.Changed.wait(hold, [&] { return watch.Done; });
+    }
+    bool succeeded = job.Succeeded != 0;
+    bool inPlace = FinishExportOutput(job);
+    if (started && succeeded && !inPlace)
+        PrintLine(FillText(Texts::ExportCannotCreate, outputPath) + u": " + LastSystemErrorText());
+
+    SetCurrentFolder(previousFolder);
+    DocumentFolder = previousDocumentFolder;
+    return inPlace;
 }

@@ -1,0 +1,316 @@
+#include "export/flatten.h"
+
+#include <memory>
+#include <new>
+#include <unordered_set>
+
+#include "document/loader.h"
+#include "document/text.h"
+#include "document/writer.h"
+#include "rotation/rotation.h"
+
+int ExportDepth = 0;
+std::vector<std::u16string> VisitedGroupFiles;
+bool (*StartExportWorker)(void (*fn)(void*), void* argument) = StartWorkerThread;
+
+namespace {
+
+// Beside VisitedGroupFiles: their loop-check keys, so that a deep chain costs the same at
+// every level.
+std::unordered_set<std::u16string> VisitedKeys;
+
+// One open group of the expansion: its document and the next of its IObjects to expand.
+struct Level {
+    std::unique_ptr<GroupDocument> Loaded; // empty for the top document, owned by the job
+    GroupDocument* Document = nullptr;
+    std::u16string Key;
+    size_t NextIObject = 0;
+};
+
+void Report(ExportJob& job, unsigned message, const char16_t* name = nullptr) {
+    if (job.Report)
+        job.Report(job.ProgressWindow, message, name);
+}
+
+void Fail(ExportJob& job, unsigned message, const char16_t* name = nullptr) {
+    job.KeepRunning = 0;
+    job.Succeeded = 0;
+    Report(job, message, name);
+}
+
+void Turn(Vec3& position, Vec3& rotation, const Vec3& groupRotation) {
+    double p[3] = {position.x, position.y, position.z};
+    double r[3] = {rotation.x, rotation.y, rotation.z};
+    const double g[3] = {groupRotation.x, groupRotation.y, groupRotation.z};
+    CDreheGroupObjekt(p, r, p, r, g);
+    position = {p[0], p[1], p[2]};
+    rotation = {r[0], r[1], r[2]};
+}
+
+void Add(Vec3& v, const Vec3& d) {
+    v.x += d.x;
+    v.y += d.y;
+    v.z += d.z;
+}
+
+void MergeRules(ObjectEntry& entry, const ObjectEntry& group) {
+    entry.BlinkIntervall += group.BlinkIntervall;
+    entry.ZoomFaktor *= group.ZoomFaktor;
+    if (group.HideOn)
+        entry.HideOn = group.HideOn;
+    if (group.ShowOn)
+        entry.ShowOn = group.ShowOn;
+    if (group.DynamicVisibility)
+        entry.DynamicVisibility = group.DynamicVisibility;
+    if (group.FixedDynamicVisibility)
+        entry.FixedDynamicVisibility = 1;
+    if (group.ShowIfBrightness) {
+        entry.ShowIfBrightness = 1;
+        entry.Brightness = group.Brightness;
+        entry.GreaterAs = group.GreaterAs;
+    }
+    if (group.WeitSichtbar)
+        entry.WeitSichtbar = 1;
+}
+
+// A level's own Objects and Fonts. A failed write to the disk counts as an entry that
+// could not be written: the output would be incomplete.
+bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document) {
+    for (auto& entry : document.Objects) {
+        if (!entry || !WriteObjectEntry(sink, entry.get(), "Object") || sink.Failed) {
+            Fail(job, UM_EXPORTNOTFOUND, u"");
+            return false;
+        }
+    }
+    for (auto& font : document.Fonts) {
+        if (!font || !WriteFontEntry(sink, font.get()) || sink.Failed) {
+            Fail(job, UM_EXPORTNOTFOUND, u"");
+            return false;
+        }
+    }
+    return true;
+}
+
+void CloseLevel(std::vector<Level>& levels) {
+    if (levels.size() > 1) {
+        VisitedKeys.erase(levels.back().Key);
+        VisitedGroupFiles.pop_back();
+    }
+    levels.pop_back();
+    ExportDepth = int(levels.size());
+}
+
+// Opens the group file that group names as a new level; false when the export must stop.
+bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sink,
+                     const ObjectEntry* group) {
+    if (!group || !group->Name) {
+        Fail(job, UM_EXPORTNOTFOUND, u"");
+        return false;
+    }
+    const std::u16string& name = *group->Name;
+    std::u16string key = FoldCase(LexicallyNormalised(name));
+    if (VisitedKeys.count(key)) {
+        Fail(job, UM_EXPORTLOOP);
+        return false;
+    }
+    Level level;
+    level.Loaded = std::make_unique<GroupDocument>();
+    level.Document = level.Loaded.get();
+    // The loader may change its copy of the name; the entry keeps its own.
+    std::u16string working = name;
+    int writeUtf8 = WriteUtf8;
+    VisitedGroupFiles.push_back(name);
+    LoadResult result = LoadGroupDocument(working, level.Document);
+    WriteUtf8 = writeUtf8;
+    if (result != LoadOk || !PlaceNestedDocument(level.Document, group)) {
+        Fail(job, UM_EXPORTNOTFOUND, name.c_str());
+        VisitedGroupFiles.pop_back();
+        return false;
+    }
+    level.Key = std::move(key);
+    VisitedKeys.insert(level.Key);
+    levels.push_back(std::move(level));
+    ExportDepth = int(levels.size());
+    return WriteOwnEntries(job, sink, *levels.back().Document);
+}
+
+// Depth first with a stack of levels instead of recursion, so that no chain of groups,
+// however deep, can overflow the worker's stack. The order is that of a recursive walk:
+// a level's Objects and Fonts, then each of its IObjects expanded in turn.
+void ExpandAll(ExportJob& job, OutputSink& sink) {
+    std::vector<Level> levels;
+    Level top;
+    top.Document = job.Document;
+    levels.push_back(std::move(top));
+    ExportDepth = 1;
+    if (!WriteOwnEntries(job, sink, *job.Document))
+        return;
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.NextIObject >= level.Document->IObjects.size()) {
+            CloseLevel(levels);
+            continue;
+        }
+        if (!job.KeepRunning) {
+            job.Succeeded = 0;
+            return;
+        }
+        const ObjectEntry* group = level.Document->IObjects[level.NextIObject++].get();
+        if (!OpenNestedLevel(job, levels, sink, group))
+            return;
+    }
+}
+
+void Worker(void* argument) {
+    ExportGroupDocument(*static_cast<ExportJob*>(argument));
+}
+
+} // namespace
+
+std::u16string LexicallyNormalised(const std::u16string& name) {
+    std::u16string prefix;
+    size_t start = 0;
+    bool rooted = false;
+    if (name.size() >= 2 && name[1] == u':') {
+        start = 2;
+        if (name.size() > 2 && name[2] == u'\\') {
+            start = 3;
+            rooted = true;
+        }
+    } else if (name.size() >= 2 && name[0] == u'\\' && name[1] == u'\\') {
+        start = 2;
+        rooted = true;
+    } else if (!name.empty() && name[0] == u'\\') {
+        start = 1;
+        rooted = true;
+    }
+    prefix = name.substr(0, start);
+    std::vector<std::u16string> parts;
+    size_t i = start;
+    while (i <= name.size()) {
+        size_t end = name.find(u'\\', i);
+        if (end == std::u16string::npos)
+            end = name.size();
+        std::u16string part = name.substr(i, end - i);
+        i = end + 1;
+        if (part.empty() || part == u".")
+            continue;
+        if (part == u"..") {
+            if (!parts.empty() && parts.back() != u"..")
+                parts.pop_back();
+            else if (!rooted)
+                parts.push_back(part); // a relative name may climb above its start
+            continue;
+        }
+        parts.push_back(std::move(part));
+    }
+    std::u16string out = prefix;
+    for (size_t k = 0; k < parts.size(); ++k) {
+        if (k)
+            out += u'\\';
+        out += parts[k];
+    }
+    return out;
+}
+
+bool PlaceNestedDocument(GroupDocument* nested, const ObjectEntry* group) {
+    try {
+        for (auto& entry : nested->Objects) {
+            if (!entry)
+                continue;
+            Turn(entry->Position, entry->Rotation, group->Rotation);
+            Add(entry->Position, group->Position);
+            MergeRules(*entry, *group);
+        }
+        // A nested group is only shifted and its angles added; its own entries are turned
+        // when it is expanded in turn.
+        for (auto& entry : nested->IObjects) {
+            if (!entry)
+                continue;
+            Add(entry->Position, group->Position);
+            Add(entry->Rotation, group->Rotation);
+            MergeRules(*entry, *group);
+        }
+        for (auto& font : nested->Fonts) {
+            if (!font)
+                continue;
+            Turn(font->Position, font->Rotation, group->Rotation);
+            Add(font->Position, group->Position);
+            font->BlinkIntervall += group->BlinkIntervall;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool StartExport(ExportJob& job) {
+    if (!job.Document || !CreateOutputFile(job.OutputPath, job.Output)) {
+        job.Succeeded = 0;
+        Report(job, UM_EXPORTCANNOTCREATE);
+        return false;
+    }
+    WriteUtf8 = 1; // an export is always UTF-8, whatever file was read last
+    bool headWritten = false;
+    try {
+        OutputSink sink;
+        sink.File = &job.Output;
+        WriteDocumentHead(sink, *job.Document);
+        headWritten = FlushSink(sink);
+    } catch (const std::bad_alloc&) {
+    }
+    UnicodeLostPending = 0;
+    ResolveAgainstFileFolder = true;
+    if (!headWritten || !StartExportWorker(Worker, &job)) {
+        ResolveAgainstFileFolder = false;
+        DiscardOutputFile(job.Output);
+        job.KeepRunning = 0;
+        job.Succeeded = 0;
+        Report(job, UM_EXPORTCANNOTCREATE);
+        return false;
+    }
+    return true;
+}
+
+void ExportGroupDocument(ExportJob& job) {
+    OutputSink sink;
+    sink.File = &job.Output;
+    try {
+        ExpandAll(job, sink);
+    } catch (const std::bad_alloc&) {
+        Fail(job, UM_EXPORTNOTFOUND, u"");
+    }
+    VisitedGroupFiles.clear();
+    VisitedGroupFiles.shrink_to_fit();
+    VisitedKeys.clear();
+    ExportDepth = 0;
+    ResolveAgainstFileFolder = false;
+    // A cancel after the last IObject still stops the export.
+    if (!job.KeepRunning)
+        job.Succeeded = 0;
+    if (job.Succeeded) {
+        bool written = false;
+        try {
+            WriteDocumentTail(sink);
+            written = FlushSink(sink);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!written)
+            Fail(job, UM_EXPORTNOTFOUND, u"");
+    }
+    // The job may be gone as soon as this report has been handled.
+    Report(job, UM_EXPORTDONE);
+}
+
+bool FinishExportOutput(ExportJob& job) {
+    if (job.Succeeded && job.KeepRunning) {
+        // A failed commit has deleted the temporary file itself.
+        if (CommitOutputFile(job.Output))
+            return true;
+        job.Succeeded = 0;
+        return false;
+    }
+    job.Succeeded = 0;
+    DiscardOutputFile(job.Output);
+    return false;
+}

@@ -1,0 +1,64 @@
+// Export: flattens a group document and every group file it places, to any depth, into one
+// group-object file that holds only Object and Font entries.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "platform/platform.h"
+
+// The reports of an export, with the values of the export dialog's window messages.
+constexpr unsigned UM_EXPORTDONE = 0x402;         // finished, successfully or not
+constexpr unsigned UM_EXPORTNOTFOUND = 0x403;     // name: the group file, or empty
+constexpr unsigned UM_EXPORTLOOP = 0x404;         // a group file contains itself
+constexpr unsigned UM_EXPORTCANNOTCREATE = 0x405; // the output file cannot be created
+
+// Called synchronously: the export waits until the report has been handled. name is the
+// group file of UM_EXPORTNOTFOUND (possibly empty) and null for every other report.
+using ExportReportFunction = void (*)(void* progressWindow, unsigned message, const char16_t* name);
+
+struct ExportJob {
+    std::u16string OutputPath;
+    GroupDocument* Document = nullptr; // the snapshot; its names are shortened in place
+    OutputFile Output;                 // the temporary file beside OutputPath
+    std::atomic<int> KeepRunning{1};   // cleared to stop the export (cancel or failure)
+    std::atomic<int> Succeeded{1};
+    void* ProgressWindow = nullptr;
+    ExportReportFunction Report = nullptr;
+};
+
+// Number of open levels while the worker runs (1 for the top document); 0 otherwise.
+extern int ExportDepth;
+// The group files on the way from the top document to the one being expanded, as named.
+extern std::vector<std::u16string> VisitedGroupFiles;
+
+// Starts the worker; tests replace it to see a thread that cannot be started.
+extern bool (*StartExportWorker)(void (*fn)(void*), void* argument);
+
+// Creates the temporary output, writes the head and starts the worker on the job, which
+// must stay alive until UM_EXPORTDONE has been reported. Uses WriteUtf8 = 1, DocumentFolder,
+// SimulatorRoot and the current directory as set by the caller. False when the output
+// cannot be created or the worker cannot start: UM_EXPORTCANNOTCREATE has then been
+// reported, nothing is left on disk and no UM_EXPORTDONE follows.
+bool StartExport(ExportJob& job);
+
+// The worker: writes the entries of the job's document and of every nested group, then
+// the closing text, and reports UM_EXPORTDONE last. It never puts the output in place.
+void ExportGroupDocument(ExportJob& job);
+
+// Moves and turns the entries of nested into the frame of the IObject entry group that
+// named it, merging group's visibility rules into them. False when a text cannot be copied.
+bool PlaceNestedDocument(GroupDocument* nested, const ObjectEntry* group);
+
+// For the receiver of UM_EXPORTDONE, once: puts the output in place when the export
+// succeeded and was not cancelled, otherwise deletes the temporary file (the target keeps
+// its old bytes). True when the output is in place; false (and Succeeded 0) otherwise.
+// Whoever wants to drop the output earlier calls DiscardOutputFile on Output, never a
+// delete of OutputPath, which may be a file that existed before.
+bool FinishExportOutput(ExportJob& job);
+
+// The name with "." and ".." components and doubled backslashes resolved, as far as the
+// text alone allows; what the loop check compares (besides letter case).
+std::u16string LexicallyNormalised(const std::u16string& name);
