@@ -1,0 +1,12 @@
+#include "app/entry_commands.h"
+
+#include "app/shell_state.h"
+#include "resources/resource.h"
+
+void UpdateMenuState(HMENU menu) {
+    const int32_t count = int32_t(EntryCount(CurrentDocument));
+    const bool canCopy = SelectedIndex != -1 && SelectedIndex < count;
+    const bool canPaste = (ClipboardEntry != nullptr || ClipboardFont != nullptr) && DocumentOpen;
+    EnableMenuItem(menu, IDM_COPY, MF_BYCOMMAND | (canCopy ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_PASTE, MF_BYCOMMAND | (canPaste ? MF_ENABLED : MF_GRAYED));
+}

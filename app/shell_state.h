@@ -1,0 +1,46 @@
+// The editor's process-wide state: the one open document, its name, the flags of its life
+// cycle and the windows that show it. The dialogs of the editor reach it through here.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/document.h"
+
+#define UM_REFRESHENTRY (WM_USER + 1)
+#define UM_OPENDOCUMENT (WM_USER + 10)
+
+extern GroupDocument CurrentDocument;
+extern std::u16string CurrentPath;  // "(unbenannt)" for a new document
+extern std::u16string CurrentTitle; // shown in the caption and in the messages
+extern bool DocumentOpen;
+extern bool Modified;
+extern int32_t SelectedIndex; // line of the entry list, -1 for none
+extern bool OpenAfterExport;
+extern bool DocumentUtf8; // the encoding Save writes the open document in
+
+// The copy-and-paste slots of the entry list; the main window releases them when it ends.
+extern std::unique_ptr<ObjectEntry> ClipboardEntry;
+extern std::unique_ptr<FontEntry> ClipboardFont;
+extern int32_t ClipboardKind;
+
+extern HINSTANCE AppInstance;
+extern HWND MainWindow;
+extern HWND EntryList;
+extern HWND AddButton;
+extern HWND RemoveButton;
+extern HWND EntryPanel; // null while no panel exists
+extern HFONT ListFont;  // shared with the fields of the dialogs
+extern IMalloc* ShellAllocator;
+
+// Refills the entry list from CurrentDocument (IObjects, Objects, Fonts), selects no line and
+// tells the panel. False when the list ran out of space; the remaining lines are missing.
+bool RefillEntryList();
+// Empties the entry list; no line is selected afterwards.
+void ClearEntryList();
+// The line texts of the list, in its order, as RefillEntryList shows them.
+std::u16string EntryLineText(const OptText& name);

@@ -1,0 +1,21 @@
+// Start-up of the editor: the program folder, the file named on the command line, the main
+// window and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The full path of the program file.
+std::u16string ModuleFilePath();
+// The folder part of a file path, ending in its last backslash.
+std::u16string FolderOf(const std::u16string& path);
+// The file name in a command line, as the system's shell passes it: the quoted program path,
+// a blank and the quoted file name. The name keeps its closing quote; opening drops it.
+std::u16string PickCommandLineFileName(const std::u16string& commandLine,
+                                       const std::u16string& modulePath);
+// Routes each message: accelerators first, then the entry panel's keyboard navigation, then
+// the window. Answers the code of the WM_QUIT that ends it.
+int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
+// The whole run of the editor; the process's exit code.
+int RunEditor(HINSTANCE instance, int showCommand);

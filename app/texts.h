@@ -1,0 +1,49 @@
+// Every text of the shell that the user sees, each defined once. The menu, the accelerators
+// and the version data are in resources/zellora.rc.
+#pragma once
+
+inline constexpr char16_t TextProgramName[] = u"Zellora";
+inline constexpr char16_t TextCaptionFormat[] = u"%s - %s";
+inline constexpr char16_t TextStartTitle[] = u"Unbenannt";
+inline constexpr char16_t TextUntitled[] = u"(unbenannt)";
+inline constexpr char16_t TextNeedsUnicode[] =
+    u"Programm arbeitet mit Unicode und setzt Windows NT voraus!";
+
+inline constexpr char16_t TextAddButton[] = u"Hinzufügen";
+inline constexpr char16_t TextRemoveButton[] = u"Löschen";
+inline constexpr char16_t TextListFontFace[] = u"Tahoma";
+
+inline constexpr char16_t TextSavePrompt[] = u"Veraenderungen in %s speichern?";
+inline constexpr char16_t TextIsObjectFile[] = u"%s ist eine Objektdatei";
+inline constexpr char16_t TextBadXml[] = u"%s ist eine fehlerhafte XML-Datei!";
+inline constexpr char16_t TextOpenFailed[] = u"%s konnte nicht geöffnet werden: %s";
+inline constexpr char16_t TextNoMemory[] =
+    u"%s konnte nicht eingelesen werden, da nicht genug Speicher frei ist";
+inline constexpr char16_t TextNotGroupFile[] = u"%s ist weder eine Gruppen- noch ein Objektdatei";
+inline constexpr char16_t TextListFillFailed[] = u"Fehler beim Darstellen von %s";
+inline constexpr char16_t TextUnicodeLost[] =
+    u"Beim Speichern gingen Unicode Informationen verloren!";
+inline constexpr char16_t TextCannotOpen[] = u"Fehler beim Öffnen von %s";
+inline constexpr char16_t TextNameTooLong[] = u"Der Dateiname %s ist zu lang";
+inline constexpr char16_t TextSystemErrorCaption[] = u"GetLastError";
+
+inline constexpr char16_t TextHelpFile[] = u"Readme.pdf";
+inline constexpr char16_t TextOpenVerb[] = u"open";
+
+// Filters of the file dialogs: caption and pattern pairs, each ended by a NUL; the literal's
+// own terminator is the closing NUL.
+inline constexpr char16_t FilterEntryFiles[] =
+    u"Ferrolinodateien (*.fzlobj;*.fzlgrp;*.efzlgrp)\0*.fzlobj;*.fzlgrp;*.efzlgrp\0"
+    u"Objektdateien (*.fzlobj)\0*.fzlobj\0"
+    u"Gruppendateien (*.fzlgrp)\0*.fzlgrp\0"
+    u"Projektdateien (*.efzlgrp)\0*.xml\0"
+    u"Alle Dateien (*.*)\0*.*\0";
+inline constexpr char16_t FilterOpen[] =
+    u"Alle Projektdateien (*.fzlgrp;*.efzlgrp)\0*.fzlgrp;*.efzlgrp\0"
+    u"Ferrolino Gruppenobjekte (*.fzlgrp)\0*.fzlgrp\0"
+    u"Projektdateien (*.efzlgrp)\0*.efzlgrp\0"
+    u"Alle Dateien (*.*)\0*.*\0";
+inline constexpr char16_t FilterSave[] = u"Projektdateien UTF-8 (*.efzlgrp)\0*.efzlgrp\0"
+                                         u"Ferrolino Gruppenobjekte UTF-8 (*.fzlgrp)\0*.fzlgrp\0";
+inline constexpr char16_t FilterExport[] = u"Ferrolino Gruppenobjekte UTF-8 (*.fzlgrp)\0*.fzlgrp\0"
+                                           u"Projektdateien UTF-8 (*.efzlgrp)\0*.efzlgrp\0";

@@ -1,0 +1,53 @@
+#include "paths/options_file.h"
+
+#include "document/text.h"
+#include "platform/platform.h"
+
+std::u16string ProgramFolder;
+
+const char16_t* const OptionsFileName = u"options.cfg";
+
+namespace {
+
+// Longest folder that still fits the system's 260-character buffers with its terminator.
+constexpr size_t MaxFolderLength = 259;
+
+bool IsTrailingBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+} // namespace
+
+bool ParseOptionsFile(const std::string& bytes, std::u16string& root) {
+    root.clear();
+    // Files written by hand may lack the byte-order mark; their first characters are part of
+    // the folder then.
+    const bool hasMark = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::u16string folder = Utf8ToUtf16(hasMark ? bytes.substr(3) : bytes);
+    // A line break that an editor added after the folder is not part of it.
+    while (!folder.empty() && IsTrailingBlank(folder.back())) {
+        folder.pop_back();
+    }
+    // Bytes that are no UTF-8 cannot name a folder.
+    if (folder.empty() ||
+        folder.find_first_of(std::u16string(u"\0\uFFFD", 2)) != std::u16string::npos) {
+        return false;
+    }
+    if (folder.back() != u'\\') {
+        folder += u'\\';
+    }
+    if (folder.size() > MaxFolderLength) {
+        return false;
+    }
+    root = folder;
+    return true;
+}
+
+bool ReadOptionsFile(std::u16string& root) {
+    root.clear();
+    std::string bytes;
+    if (ProgramFolder.empty() || ReadWholeFile(ProgramFolder + OptionsFileName, bytes) != ReadOk) {
+        return false;
+    }
+    return ParseOptionsFile(bytes, root);
+}
