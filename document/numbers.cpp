@@ -67,12 +67,19 @@ double ReadNumberPrefix(const char16_t* text, size_t* consumed) {
         return 0;
     }
     size_t length = mantissa + ScanExponent(text + i + mantissa);
-    std::string ascii(length, '0');
+    // Numbers in files are short; a long one gets a buffer of its own.
+    char small[64];
+    std::string large;
+    char* ascii = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        ascii = &large[0];
+    }
     for (size_t k = 0; k < length; ++k)
         ascii[k] = static_cast<char>(text[i + k]);
     *consumed = i + length;
     double value = 0;
-    auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    auto result = std::from_chars(ascii, ascii + length, value);
     if (result.ec != std::errc())
         return 0;
     return negative ? -value : value;

@@ -1,0 +1,284 @@
+// Load, save and export side by side with what they cannot avoid: each figure is printed
+// as a ratio to its anchor measured in the same run, so that a busy machine cancels out.
+#include <benchmark/benchmark.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "bench/anchors.h"
+#include "bench/generate.h"
+#include "document/loader.h"
+#include "document/writer.h"
+#include "export/flatten.h"
+#include "paths/path_utils.h"
+#include "platform/platform.h"
+#include "rotation/rotation.h"
+
+namespace {
+
+struct Scratch {
+    std::string Native;
+    std::u16string Path; // with a trailing backslash
+};
+
+Scratch MakeScratch(const std::string& name) {
+    Scratch s;
+    s.Native = "/tmp/zellora-bench-" + name;
+    std::string command = "rm -rf '" + s.Native + "' && mkdir -p '" + s.Native + "'";
+    if (system(command.c_str()) != 0)
+        abort();
+    s.Path = FromNativePath(s.Native) + u"\\";
+    return s;
+}
+
+void Quiet(const std::u16string&, const std::u16string&) {}
+
+LoadResult Load(const std::u16string& path, GroupDocument& document) {
+    std::u16string working = path;
+    ResolveAgainstFileFolder = true;
+    LoadResult result = LoadGroupDocument(working, &document);
+    ResolveAgainstFileFolder = false;
+    return result;
+}
+
+struct ExportWait {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Done = false;
+};
+
+void OnReport(void* window, unsigned message, const char16_t*) {
+    if (message != UM_EXPORTDONE)
+        return;
+    auto& wait = *static_cast<ExportWait*>(window);
+    std::lock_guard<std::mutex> hold(wait.Lock);
+    wait.Done = true;
+    wait.Changed.notify_all();
+}
+
+// One export as the editor runs it: a snapshot of the top document, flattened into output.
+bool RunExport(const GroupDocument& top, const std::u16string& output) {
+    GroupDocument snapshot;
+    for (const auto& e : top.Objects)
+        snapshot.Objects.push_back(std::make_unique<ObjectEntry>(*e));
+    for (const auto& e : top.IObjects)
+        snapshot.IObjects.push_back(std::make_unique<ObjectEntry>(*e));
+    snapshot.HeaderText = top.HeaderText;
+    WriteUtf8 = 1;
+    SetDocumentFolder(output);
+    ExportWait wait;
+    ExportJob job;
+    job.OutputPath = output;
+    job.Document = &snapshot;
+    job.ProgressWindow = &wait;
+    job.Report = OnReport;
+    if (!StartExport(job))
+        return false;
+    {
+        std::unique_lock<std::mutex> hold(wait.Lock);
+        wait.Changed.wait(hold, [&] { return wait.Done; });
+    }
+    bool ok = FinishExportOutput(job);
+    DocumentFolder.clear();
+    return ok;
+}
+
+struct Results {
+    std::map<std::string, double> Seconds; // real time per iteration
+};
+Results Measured;
+
+class CollectingReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (!run.error_occurred)
+                Measured.Seconds[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void RegisterLoadSave(const std::string& label, GroupDocument document, const Scratch& scratch) {
+    auto path = std::make_shared<std::u16string>(
+        scratch.Path + u"datei_" + std::u16string(label.begin(), label.end()) + u".fzlgrp");
+    WriteUtf8 = 1;
+    SetDocumentFolder(*path);
+    SaveGroupDocument(*path, &document);
+    DocumentFolder.clear();
+    auto loaded = std::make_shared<GroupDocument>();
+    Load(*path, *loaded);
+    auto bare = std::make_shared<BareWriterInput>(PrepareBareWriter(*loaded));
+    auto target = std::make_shared<std::u16string>(scratch.Path + u"ziel.fzlgrp");
+
+    benchmark::RegisterBenchmark(("load/" + label).c_str(), [path](benchmark::State& state) {
+        GroupDocument d;
+        for (auto _ : state)
+            benchmark::DoNotOptimize(Load(*path, d));
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("expat/" + label).c_str(), [path](benchmark::State& state) {
+        for (auto _ : state)
+            benchmark::DoNotOptimize(BareExpatParse(*path));
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("save/" + label).c_str(), [loaded,
+                                                             target](benchmark::State& state) {
+        WriteUtf8 = 1;
+        for (auto _ : state)
+            benchmark::DoNotOptimize(SaveGroupDocument(*target, loaded.get()));
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("snprintf/" + label).c_str(), [bare,
+                                                                 target](benchmark::State& state) {
+        for (auto _ : state)
+            benchmark::DoNotOptimize(BareSnprintfSave(*target, *bare));
+    })->Unit(benchmark::kMillisecond);
+}
+
+struct Tree {
+    std::u16string TopPath;
+    std::vector<std::u16string> Nested; // every nested file, once per time it is expanded
+    size_t Flattened = 0;
+};
+
+void CollectNested(const std::u16string& path, Tree& tree) {
+    GroupDocument d;
+    Load(path, d);
+    tree.Flattened += d.Objects.size() + d.Fonts.size();
+    for (const auto& g : d.IObjects) {
+        tree.Nested.push_back(*g->Name);
+        CollectNested(*g->Name, tree);
+    }
+}
+
+void RegisterExport(const std::string& label, Tree tree, const Scratch& scratch) {
+    auto shared = std::make_shared<Tree>(std::move(tree));
+    auto top = std::make_shared<GroupDocument>();
+    Load(shared->TopPath, *top);
+    auto output = std::make_shared<std::u16string>(scratch.Path + u"export.fzlgrp");
+    RunExport(*top, *output);
+    auto flat = std::make_shared<GroupDocument>();
+    Load(*output, *flat);
+    shared->Flattened = flat->Objects.size() + flat->Fonts.size();
+    auto rewritten = std::make_shared<std::u16string>(scratch.Path + u"flach.fzlgrp");
+
+    benchmark::RegisterBenchmark(("export/" + label).c_str(), [top,
+                                                               output](benchmark::State& state) {
+        for (auto _ : state)
+            benchmark::DoNotOptimize(RunExport(*top, *output));
+    })->Unit(benchmark::kMillisecond);
+    if (label == "chain")
+        return;
+    benchmark::RegisterBenchmark(("export-loads/" + label).c_str(), [shared](
+                                                                        benchmark::State& state) {
+        GroupDocument d;
+        for (auto _ : state)
+            for (const auto& name : shared->Nested)
+                benchmark::DoNotOptimize(Load(name, d));
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("export-write/" + label).c_str(), [flat, rewritten](
+                                                                        benchmark::State& state) {
+        WriteUtf8 = 1;
+        for (auto _ : state)
+            benchmark::DoNotOptimize(SaveGroupDocument(*rewritten, flat.get()));
+    })->Unit(benchmark::kMillisecond);
+}
+
+void RotationCall(benchmark::State& state) {
+    double position[3] = {1, 2, 3}, rotation[3] = {10, 20, 30}, group[3] = {45, 0, 12};
+    double outPosition[3], outRotation[3];
+    for (auto _ : state) {
+        CDreheGroupObjekt(outPosition, outRotation, position, rotation, group);
+        benchmark::DoNotOptimize(outPosition);
+        benchmark::DoNotOptimize(outRotation);
+    }
+}
+
+double Get(const std::string& name) {
+    auto it = Measured.Seconds.find(name);
+    return it == Measured.Seconds.end() ? 0 : it->second;
+}
+
+void Row(const char* what, double value, double goal, const char* unit = "x") {
+    bool met = value <= goal;
+    printf("| %-44s | %8.3f%s | <= %.2f%s | %s |\n", what, value, unit, goal, unit,
+           met ? "met" : "MISSED");
+}
+
+void PrintTable(const std::map<std::string, size_t>& entries,
+                const std::map<std::string, Tree>& trees) {
+    printf("\n| figure | measured | goal | |\n|---|---|---|---|\n");
+    for (const auto& [label, count] : entries) {
+        (void)count;
+        Row(("load " + label + " / bare expat parse").c_str(),
+            Get("load/" + label) / Get("expat/" + label), 1.6);
+    }
+    for (const auto& [label, count] : entries) {
+        (void)count;
+        Row(("save " + label + " / bare snprintf writer").c_str(),
+            Get("save/" + label) / Get("snprintf/" + label), 1.3);
+    }
+    const Tree& tree = trees.at("tree");
+    const Tree& small = trees.at("small-tree");
+    const Tree& chain = trees.at("chain");
+    Row("export tree / (load every nested file + write)",
+        Get("export/tree") / (Get("export-loads/tree") + Get("export-write/tree")), 1.3);
+    Row("export chain per level / tree per nested file",
+        (Get("export/chain") / chain.Nested.size()) / (Get("export/tree") / tree.Nested.size()),
+        1.0);
+    auto perEntry = [&](const std::string& what, const std::string& big,
+                        const std::string& little) {
+        return (Get(what + "/" + big) / entries.at(big)) /
+               (Get(what + "/" + little) / entries.at(little));
+    };
+    Row("load per entry, 100000 / 10000", perEntry("load", "100000", "10000"), 1.3);
+    Row("save per entry, 100000 / 10000", perEntry("save", "100000", "10000"), 1.3);
+    Row("export per entry, tree / small tree",
+        (Get("export/tree") / tree.Flattened) / (Get("export/small-tree") / small.Flattened), 1.3);
+    printf("\nexport tree: %zu flattened entries over %zu nested group files; chain: %zu levels\n",
+           tree.Flattened, tree.Nested.size(), chain.Nested.size() + 1);
+    printf("one CDreheGroupObjekt call: %.1f ns\n", Get("rotation") * 1e9);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TellUser = Quiet;
+    benchmark::Initialize(&argc, argv);
+    Scratch files = MakeScratch("dateien");
+    std::map<std::string, size_t> entries;
+    for (size_t n : {1000u, 10000u, 32767u, 100000u}) {
+        entries[std::to_string(n)] = n;
+        RegisterLoadSave(std::to_string(n), MakeObjectsDocument(n, 0, 0, unsigned(n)), files);
+    }
+    entries["mixed"] = 32767 * 2 + 1000;
+    RegisterLoadSave("mixed", MakeObjectsDocument(32767, 32767, 1000, 5), files);
+
+    std::map<std::string, Tree> trees;
+    struct Shape {
+        const char* Label;
+        size_t Branches, Leaves;
+    } shapes[] = {{"tree", 100, 99}, {"small-tree", 10, 55}};
+    for (const Shape& shape : shapes) {
+        Scratch scratch = MakeScratch(shape.Label);
+        Tree tree;
+        tree.TopPath = WriteGroupTree(scratch.Path, shape.Branches, shape.Leaves, 18);
+        CollectNested(tree.TopPath, tree);
+        trees[shape.Label] = tree;
+        RegisterExport(shape.Label, tree, scratch);
+    }
+    Scratch chainFolder = MakeScratch("kette");
+    Tree chain;
+    chain.TopPath = WriteGroupChain(chainFolder.Path, 5000, 18);
+    chain.Nested.resize(4999);
+    trees["chain"] = chain;
+    RegisterExport("chain", chain, chainFolder);
+    benchmark::RegisterBenchmark("rotation", RotationCall);
+
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintTable(entries, trees);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,137 @@
+#include "bench/generate.h"
+
+#include <cstdio>
+#include <random>
+
+#include "document/text.h"
+#include "document/writer.h"
+#include "paths/path_utils.h"
+
+namespace {
+
+const char16_t* const Formulas[] = {u"Hp1 && !Vr2", u"Nebel || Regen", u"Zs1 && Uhrzeit > 18",
+                                    u"Winter"};
+const char16_t* const Objects[] = {u"\\Objekte\\Gebäude\\Stellwerk", u"\\Objekte\\Bäume\\Linde",
+                                   u"Lampen\\Bahnsteiglampe", u"Signale\\Hauptsignal",
+                                   u"\\Objekte\\Zäune\\Holzzaun"};
+
+std::u16string Number(size_t n) {
+    return AsciiToUtf16(std::to_string(n).c_str());
+}
+
+std::unique_ptr<ObjectEntry> MakeObject(std::mt19937& random, size_t i) {
+    std::uniform_real_distribution<double> coordinate(-500, 500);
+    std::uniform_int_distribution<int> angle(0, 359);
+    auto e = std::make_unique<ObjectEntry>();
+    e->Position = {coordinate(random), coordinate(random) / 50, coordinate(random)};
+    e->Rotation = {double(angle(random)), 0, i % 5 == 0 ? 2.5 : 0};
+    e->ZoomFaktor = 1;
+    e->Name = std::u16string(Objects[i % 5]) + u"_" + Number(i % 97) + u".fzlobj";
+    if (i % 10 == 3) {
+        e->ShowOn = Formulas[i % 4];
+        e->HideOn = u"Sperrfahrt";
+    }
+    if (i % 10 == 7)
+        e->DynamicVisibility = Formulas[(i / 10) % 4];
+    if (i % 7 == 0) {
+        e->ShowIfBrightness = 1;
+        e->Brightness = int32_t(i % 200);
+        e->GreaterAs = int32_t(i % 2);
+    }
+    e->WeitSichtbar = i % 13 == 0;
+    return e;
+}
+
+std::unique_ptr<FontEntry> MakeFont(std::mt19937& random, size_t i) {
+    std::uniform_real_distribution<double> coordinate(-500, 500);
+    auto f = std::make_unique<FontEntry>(NewLoadedFontEntry());
+    f->Position = {coordinate(random), 2.5, coordinate(random)};
+    f->NormTopRight = {1.5, 0.4, 0};
+    f->Fonthoehe = 0.3;
+    f->Color = 16777215;
+    f->Name = u"";
+    f->DefaultText = u"Gleis " + Number(i % 12) + u" – Süd";
+    f->GroupProperty = u"Gleisnummer";
+    if (i % 10 == 5)
+        f->DynamicVisibility = u"Nacht";
+    return f;
+}
+
+// Thousands of files are written here: without the flush of a real save, which would
+// make setting up the data take longer than measuring it.
+void Save(const std::u16string& path, GroupDocument& document) {
+    WriteUtf8 = 1;
+    SetDocumentFolder(path);
+    OutputSink sink;
+    FormatGroupDocument(&document, sink);
+    DocumentFolder.clear();
+    std::string native = Utf16ToUtf8(path.substr(2)); // Z:\... with the exact letter case
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    FILE* file = fopen(native.c_str(), "wb");
+    if (file) {
+        fwrite(sink.Buffer.data(), 1, sink.Buffer.size(), file);
+        fclose(file);
+    }
+}
+
+GroupDocument LevelDocument(size_t objects, unsigned seed) {
+    return MakeObjectsDocument(objects, 0, 0, seed);
+}
+
+std::unique_ptr<ObjectEntry> GroupEntry(const std::u16string& name, size_t i) {
+    auto g = std::make_unique<ObjectEntry>();
+    g->Name = name;
+    g->Position = {double(i % 10) * 25, 0, double(i / 10) * 25};
+    g->Rotation = {double((i * 37) % 360), 0, 0};
+    g->ZoomFaktor = 1;
+    return g;
+}
+
+} // namespace
+
+GroupDocument MakeObjectsDocument(size_t objects, size_t fonts, size_t iobjects, unsigned seed) {
+    std::mt19937 random(seed);
+    GroupDocument d;
+    d.HeaderText = u"FileInfo=\"Bahnhof Süd/nBearbeitet mit Zellora\" ";
+    d.Objects.reserve(objects);
+    for (size_t i = 0; i < objects; ++i)
+        d.Objects.push_back(MakeObject(random, i));
+    for (size_t i = 0; i < fonts; ++i)
+        d.Fonts.push_back(MakeFont(random, i));
+    for (size_t i = 0; i < iobjects; ++i)
+        d.IObjects.push_back(GroupEntry(u"\\Gruppen\\Gruppe_" + Number(i) + u".fzlgrp", i));
+    return d;
+}
+
+std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, size_t leaves,
+                              size_t objectsPerLeaf) {
+    GroupDocument top = LevelDocument(10, 7);
+    for (size_t b = 0; b < branches; ++b) {
+        std::u16string middleName = u"Mitte_" + Number(b) + u".fzlgrp";
+        GroupDocument middle = LevelDocument(10, unsigned(b));
+        for (size_t l = 0; l < leaves; ++l) {
+            std::u16string leafName = u"Blatt_" + Number(b) + u"_" + Number(l) + u".fzlgrp";
+            GroupDocument leaf = LevelDocument(objectsPerLeaf, unsigned(b * 1000 + l));
+            Save(folder + leafName, leaf);
+            middle.IObjects.push_back(GroupEntry(leafName, l)); // relative to the middle file
+        }
+        Save(folder + middleName, middle);
+        top.IObjects.push_back(GroupEntry(folder + middleName, b));
+    }
+    std::u16string topPath = folder + u"Oben.fzlgrp";
+    Save(topPath, top);
+    return topPath;
+}
+
+std::u16string WriteGroupChain(const std::u16string& folder, size_t length,
+                               size_t objectsPerLevel) {
+    for (size_t i = 0; i < length; ++i) {
+        GroupDocument level = LevelDocument(objectsPerLevel, unsigned(i));
+        if (i + 1 < length)
+            level.IObjects.push_back(GroupEntry(u"Kette_" + Number(i + 1) + u".fzlgrp", i));
+        Save(folder + u"Kette_" + Number(i) + u".fzlgrp", level);
+    }
+    return folder + u"Kette_0.fzlgrp";
+}

@@ -1,0 +1,21 @@
+// Realistic group files for the benchmarks, in the exact form the program writes: names
+// relative to the simulator folder and to the file's folder, umlauts, formulas on about
+// one entry in ten, brightness groups, labels.
+#pragma once
+
+#include <string>
+
+#include "document/document.h"
+
+GroupDocument MakeObjectsDocument(size_t objects, size_t fonts = 0, size_t iobjects = 0,
+                                  unsigned seed = 1);
+
+// Writes a tree of group files below folder (the program's path, trailing backslash): a top
+// file placing `branches` middle groups, each placing `leaves` leaf groups, each leaf with
+// `objectsPerLeaf` objects. Returns the top file's path.
+std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, size_t leaves,
+                              size_t objectsPerLeaf);
+
+// A chain of `length` group files, each with `objectsPerLevel` objects and one IObject
+// naming the next. Returns the first file's path.
+std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size_t objectsPerLevel);
