@@ -60,6 +60,10 @@ bool Is(const FoldedName& name, const char* lowerCase) {
 
 Text CompletedName(const LoaderState& state, const char16_t* value) {
     Text name(value);
+    // An empty name names no file (labels usually have none); completed, it would turn into
+    // the folder's name and be saved as such.
+    if (name.empty())
+        return name;
     bool rootRelative = !name.empty() && name[0] == u'\\';
     bool absolute = name.size() >= 2 && name[1] == u':';
     if (rootRelative || absolute)

@@ -188,11 +188,13 @@ TEST(LoaderNames, CompletionAgainstTheFileFolderOrTheCurrentFolder) {
     ScratchFolder folder;
     std::string body = Group("<Object><Props Name=\"Lampe.fzlobj\"/></Object>"
                              "<Object><Props Name=\"\\Objekte\\Hp.fzlobj\"/></Object>"
-                             "<Object><Props Name=\"C:\\Sim\\Baum.fzlobj\"/></Object>");
+                             "<Object><Props Name=\"C:\\Sim\\Baum.fzlobj\"/></Object>"
+                             "<Font><Props Name=\"\"/></Font>");
     Loaded resolved = LoadText(folder, body, "Gruppen\\a.fzlgrp");
     EXPECT_EQ(*resolved.Document.Objects[0]->Name, folder.Path + u"Gruppen\\Lampe.fzlobj");
     EXPECT_EQ(*resolved.Document.Objects[1]->Name, u"\\Objekte\\Hp.fzlobj");
     EXPECT_EQ(*resolved.Document.Objects[2]->Name, u"C:\\Sim\\Baum.fzlobj");
+    EXPECT_EQ(*resolved.Document.Fonts[0]->Name, u""); // a label without a file keeps none
 
     std::u16string previous = GetCurrentFolder();
     ASSERT_TRUE(SetCurrentFolder(folder.Path));

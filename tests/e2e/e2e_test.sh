@@ -23,11 +23,9 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 printf '\xEF\xBB\xBF%s\\' "$(windows_path "$work/sim")" >"$work/options.cfg"
 
 file=$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp
-# The station's groups, then its objects, then its two labels: they name no file, so the
-# loader completed their empty names to the file's folder, which has no file title.
-folder="$(windows_path "$work/sim/Objekte/Bahnhof")\\"
+# The station's groups, then its objects, then its two labels, which name no file.
 printf '%s\n' Doppellampe.fzlgrp Doppellampe.fzlgrp Einfahrsignal.fzlgrp \
-  Empfangsgebäude.fzlobj Bahnsteig.fzlobj Bahnsteig.fzlobj Linde.fzlobj "$folder" "$folder" \
+  Empfangsgebäude.fzlobj Bahnsteig.fzlobj Bahnsteig.fzlobj Linde.fzlobj "" "" \
   >"$work/lines.txt"
 
 # Wine's virtual desktop draws the caption, the frame and the menu bar itself; Xvfb has no

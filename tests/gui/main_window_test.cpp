@@ -189,4 +189,27 @@ TEST_F(MainWindowTest, HelpOpensTheReadmeFromTheProgramFolder) {
     EXPECT_EQ(Script.Messages.size(), 1u);
 }
 
+// How long the editor takes to show a large scene is measured here and reported, not
+// asserted: the figure goes into the README.
+TEST_F(MainWindowTest, ListShowsEveryEntryOfALargeDocument) {
+    const size_t count = 32767;
+    FreeGroupDocument(&CurrentDocument);
+    for (size_t i = 0; i < count; ++i) {
+        auto entry = std::make_unique<ObjectEntry>();
+        entry->Name = u"\\Objekte\\Bäume\\Linde_" + Wide(std::to_string(i)) + u".fzlobj";
+        CurrentDocument.Objects.push_back(std::move(entry));
+    }
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    ASSERT_TRUE(RefillEntryList());
+    QueryPerformanceCounter(&end);
+    double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+    RecordProperty("fill_seconds", std::to_string(seconds));
+    printf("filling the list with %zu entries took %.3f s\n", count, seconds);
+    EXPECT_EQ(size_t(SendMessageW(EntryList, LB_GETCOUNT, 0, 0)), count);
+    FreeGroupDocument(&CurrentDocument);
+    ClearEntryList();
+}
+
 } // namespace
