@@ -470,6 +470,31 @@ TEST_F(FlattenTest, GroupsThatCannotBeReadStopTheExport) {
     }
 }
 
+// A group file that disappears while the export runs (deleted, a stick pulled out) is
+// reported like any other group that cannot be read.
+std::u16string VanishingFile;
+
+bool DeleteThenStart(void (*fn)(void*), void* argument) {
+    DeleteFileAt(VanishingFile);
+    return StartWorkerThread(fn, argument);
+}
+
+TEST_F(FlattenTest, GroupDeletedAfterTheExportStartedIsNotFound) {
+    Folder.Write("a.fzlgrp", Group(Obj("1;0;0", "\\a.fzlobj")));
+    Folder.Write("b.fzlgrp", Group(Obj("2;0;0", "\\b.fzlobj")));
+    VanishingFile = Folder.File("b.fzlgrp");
+    StartExportWorker = DeleteThenStart;
+    GroupDocument document;
+    document.IObjects.emplace_back(new ObjectEntry())->Name = Folder.File("a.fzlgrp");
+    document.IObjects.emplace_back(new ObjectEntry())->Name = VanishingFile;
+    Outcome outcome = Export(document, Folder.File("flat.fzlgrp"));
+    EXPECT_TRUE(outcome.Started);
+    EXPECT_FALSE(outcome.InPlace);
+    ASSERT_EQ(outcome.Messages(), (std::vector<unsigned>{UM_EXPORTNOTFOUND, UM_EXPORTDONE}));
+    EXPECT_EQ(outcome.Reports[0].Name, VanishingFile);
+    EXPECT_FALSE(Folder.Exists("flat.fzlgrp"));
+}
+
 TEST_F(FlattenTest, GroupWithoutNameIsNotFound) {
     GroupDocument document;
     document.IObjects.emplace_back(new ObjectEntry());
