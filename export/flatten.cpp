@@ -131,7 +131,12 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     VisitedKeys.insert(level.Key);
     levels.push_back(std::move(level));
     ExportDepth = int(levels.size());
-    return WriteOwnEntries(job, sink, *levels.back().Document);
+    GroupDocument& nested = *levels.back().Document;
+    bool written = WriteOwnEntries(job, sink, nested);
+    // Only the level's groups are still needed: a deep chain keeps little in memory.
+    ObjectList().swap(nested.Objects);
+    FontList().swap(nested.Fonts);
+    return written;
 }
 
 // Depth first with a stack of levels instead of recursion, so that no chain of groups,
