@@ -232,91 +232,73 @@ int SaveGroupDocument(const std::u16string& path, GroupDocument* document) {
     return CommitOutputFile(file) ? 1 : 0;
 }
 
-Text EscapeFormulaText(const Text& text) {
+namespace {
+
+// The text with each character that replacement names written as its replacement.
+Text Replaced(const Text& text, const char16_t* (*replacement)(char16_t)) {
     Text out;
     out.reserve(text.size());
     for (char16_t c : text) {
-        switch (c) {
-        case u'\n':
-            out += u"/n";
-            break;
-        case u'\r':
-            break;
-        case u'"':
-            out += u"&#34;";
-            break;
-        case u'&':
-            out += u"&#38;";
-            break;
-        case u'\'':
-            out += u"&#39;";
-            break;
-        case u'/':
-            out += u"&#47;";
-            break;
-        case u'<':
-            out += u"&#60;";
-            break;
-        case u'>':
-            out += u"&#62;";
-            break;
-        default:
+        if (const char16_t* r = replacement(c))
+            out += r;
+        else
             out += c;
-        }
     }
     return out;
+}
+
+const char16_t* FormulaReplacement(char16_t c) {
+    switch (c) {
+    case u'\n': return u"/n";
+    case u'\r': return u"";
+    case u'"': return u"&#34;";
+    case u'&': return u"&#38;";
+    case u'\'': return u"&#39;";
+    case u'/': return u"&#47;";
+    case u'<': return u"&#60;";
+    case u'>': return u"&#62;";
+    default: return nullptr;
+    }
+}
+
+const char16_t ValueCharacters[] = {u'"', u'<', u'&', u'\t', u'\n', u'\r'};
+
+const char16_t* ValueReplacement(char16_t c) {
+    switch (c) {
+    case u'"': return u"&#34;";
+    case u'<': return u"&#60;";
+    case u'&': return u"&#38;";
+    case u'\t': return u"&#9;";
+    case u'\n': return u"&#10;";
+    case u'\r': return u"&#13;";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+Text EscapeFormulaText(const Text& text) {
+    return Replaced(text, FormulaReplacement);
 }
 
 Text EscapeAttributeValue(const Text& text) {
-    Text out;
-    out.reserve(text.size());
-    for (char16_t c : text) {
-        switch (c) {
-        case u'"':
-            out += u"&#34;";
-            break;
-        case u'<':
-            out += u"&#60;";
-            break;
-        case u'&':
-            out += u"&#38;";
-            break;
-        case u'\t':
-            out += u"&#9;";
-            break;
-        case u'\n':
-            out += u"&#10;";
-            break;
-        case u'\r':
-            out += u"&#13;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return Replaced(text, ValueReplacement);
 }
 
 Text UnescapeAttributeValue(const Text& text) {
-    static const struct {
-        const char16_t* Reference;
-        char16_t Character;
-    } references[] = {{u"&#34;", u'"'}, {u"&#60;", u'<'},  {u"&#38;", u'&'},
-                      {u"&#9;", u'\t'}, {u"&#10;", u'\n'}, {u"&#13;", u'\r'}};
     Text out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         bool replaced = false;
-        if (text[i] == u'&')
-            for (const auto& r : references) {
-                std::u16string_view ref(r.Reference);
-                if (text.compare(i, ref.size(), ref) == 0) {
-                    out += r.Character;
-                    i += ref.size() - 1;
-                    replaced = true;
-                    break;
-                }
+        for (char16_t c : ValueCharacters) {
+            std::u16string_view reference(ValueReplacement(c));
+            if (text[i] == u'&' && text.compare(i, reference.size(), reference) == 0) {
+                out += c;
+                i += reference.size() - 1;
+                replaced = true;
+                break;
             }
+        }
         if (!replaced)
             out += text[i];
     }
