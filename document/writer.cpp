@@ -215,9 +215,9 @@ void FormatGroupDocument(GroupDocument* document, OutputSink& sink) {
 
 int SaveGroupDocument(const std::u16string& path, GroupDocument* document) {
     OutputFile file;
-    if (!CreateOutputFile(path, file))
-        return 0;
     try {
+        if (!CreateOutputFile(path, file))
+            return 0;
         OutputSink sink;
         sink.File = &file;
         FormatGroupDocument(document, sink);
@@ -225,11 +225,11 @@ int SaveGroupDocument(const std::u16string& path, GroupDocument* document) {
             DiscardOutputFile(file);
             return 0;
         }
+        return CommitOutputFile(file) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         DiscardOutputFile(file);
         return 0;
     }
-    return CommitOutputFile(file) ? 1 : 0;
 }
 
 namespace {

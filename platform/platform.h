@@ -20,6 +20,8 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes);
 struct OutputFile {
     std::u16string TargetPath;
     std::u16string TemporaryPath;
+    std::string
+        TemporaryNative; // the same in the platform's form, so that discarding never allocates
     intptr_t Handle = -1;
     bool Failed = false; // a write failed: the file can only be discarded
 };

@@ -189,17 +189,21 @@ bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     struct stat st;
     if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return Fail(EISDIR);
-    std::string pattern = FolderOfNative(target) + "/." + NameOfNative(target) + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
+    // Every name is made before the file exists and handed over without allocating, so
+    // that nothing after its creation can fail and leave it behind unknown.
+    std::string native = FolderOfNative(target) + "/." + NameOfNative(target) + ".tmp-XXXXXX";
+    std::u16string temporaryPath = Utf8ToUtf16(native);
+    int fd = mkstemp(&native[0]);
     if (fd < 0)
         return Fail(errno);
+    for (size_t i = 0; i < 6; ++i) // the letters mkstemp chose are ASCII
+        temporaryPath[temporaryPath.size() - 6 + i] = char16_t(native[native.size() - 6 + i]);
+    file.TemporaryNative.swap(native);
+    file.TemporaryPath.swap(temporaryPath);
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
     file.Handle = fd;
-    file.TemporaryPath = Utf8ToUtf16(name.data());
     return true;
 }
 
@@ -233,7 +237,7 @@ bool WriteOutputFile(OutputFile& file, const char* data, size_t size) {
 bool CommitOutputFile(OutputFile& file) {
     if (file.Handle < 0)
         return Fail(EBADF);
-    std::string temporary = Utf16ToUtf8(file.TemporaryPath);
+    const std::string& temporary = file.TemporaryNative;
     bool ok = !file.Failed && fsync(int(file.Handle)) == 0;
     int error = ok ? 0 : (file.Failed ? EIO : errno);
     if (close(int(file.Handle)) != 0 && ok) {
@@ -242,6 +246,7 @@ bool CommitOutputFile(OutputFile& file) {
     }
     file.Handle = -1;
     std::string target = ToNativePath(file.TargetPath);
+    std::string folder = FolderOfNative(target); // nothing may fail once the file is in place
     if (ok && InjectedFaults.RefuseReplace) {
         ok = false;
         error = EACCES;
@@ -254,7 +259,7 @@ bool CommitOutputFile(OutputFile& file) {
         unlink(temporary.c_str());
         return Fail(error);
     }
-    SyncFolder(FolderOfNative(target));
+    SyncFolder(folder);
     return true;
 }
 
@@ -262,8 +267,9 @@ void DiscardOutputFile(OutputFile& file) {
     if (file.Handle >= 0)
         close(int(file.Handle));
     file.Handle = -1;
-    if (!file.TemporaryPath.empty())
-        unlink(Utf16ToUtf8(file.TemporaryPath).c_str());
+    if (!file.TemporaryNative.empty())
+        unlink(file.TemporaryNative.c_str());
+    file.TemporaryNative.clear();
     file.TemporaryPath.clear();
 }
 

@@ -21,11 +21,6 @@ bool Fail(DWORD error) {
     return false;
 }
 
-std::u16string FolderOf(const std::u16string& path) {
-    size_t slash = path.find_last_of(u"\\/");
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
-}
-
 } // namespace
 
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
@@ -74,8 +69,9 @@ bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     DWORD attributes = GetFileAttributesW(W(targetPath));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(ERROR_ACCESS_DENIED);
-    std::u16string folder = FolderOf(targetPath);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        // The name is complete before the file exists and is handed over without
+        // allocating: nothing after its creation can fail and leave it behind unknown.
         std::u16string name = targetPath;
         name += u".tmp";
         wchar_t suffix[16];
@@ -84,8 +80,8 @@ bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
         HANDLE handle = CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
+            file.TemporaryPath.swap(name);
             file.Handle = reinterpret_cast<intptr_t>(handle);
-            file.TemporaryPath = name;
             return true;
         }
         if (GetLastError() != ERROR_FILE_EXISTS)

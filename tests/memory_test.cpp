@@ -1,0 +1,105 @@
+// Running out of memory: a load that cannot keep every entry says so, and a save that
+// cannot finish keeps the old file. Allocation failures are injected into this program's
+// operator new.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "document/loader.h"
+#include "document/writer.h"
+#include "tests/test_support.h"
+
+namespace {
+std::atomic<long> AllocationsBeforeFailure{-1}; // -1: never fail
+} // namespace
+
+// The replaced operator new takes its memory from malloc, so free is its delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(size_t size) {
+    if (AllocationsBeforeFailure.load() >= 0 && AllocationsBeforeFailure.fetch_sub(1) == 0)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+struct FailingAllocation {
+    explicit FailingAllocation(long after) { AllocationsBeforeFailure = after; }
+    ~FailingAllocation() { AllocationsBeforeFailure = -1; }
+    static bool Happened() { return AllocationsBeforeFailure.load() < 0; }
+};
+
+std::string GroupFile(int entries) {
+    std::string text = "<GRUPPENOBJECT><Props FileInfo=\"x\"/>";
+    for (int i = 0; i < entries; ++i)
+        text += "<Object><Props Name=\"\\o" + std::to_string(i) +
+                ".fzlobj\" ShowOn=\"a\"/></Object>"
+                "<Font><Props DefaultText=\"t\"/></Font>";
+    return text + "</GRUPPENOBJECT>";
+}
+
+TEST(OutOfMemory, ALoadNeverReturnsWithEntriesMissing) {
+    ScratchFolder folder;
+    folder.Write("a.fzlgrp", GroupFile(20));
+    int failures = 0;
+    for (long after = 0;; ++after) {
+        GroupDocument document;
+        std::u16string path = folder.File("a.fzlgrp");
+        LoadResult result;
+        bool failed;
+        {
+            FailingAllocation failing(after);
+            result = LoadGroupDocument(path, &document);
+            failed = FailingAllocation::Happened();
+        }
+        if (!failed) {
+            EXPECT_EQ(result, LoadOk);
+            EXPECT_EQ(document.Objects.size(), 20u);
+            EXPECT_EQ(document.Fonts.size(), 20u);
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(result, LoadNoMemory) << "allocation " << after;
+    }
+    EXPECT_GT(failures, 40);
+}
+
+TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
+    ScratchFolder folder;
+    folder.Write("a.fzlgrp", GroupFile(20));
+    GroupDocument document;
+    std::u16string path = folder.File("a.fzlgrp");
+    ASSERT_EQ(LoadGroupDocument(path, &document), LoadOk);
+    folder.Write("b.fzlgrp", "alt");
+    const std::u16string target = folder.File("b.fzlgrp");
+    WriteUtf8 = 1;
+    for (long after = 0;; ++after) {
+        int saved;
+        bool failed;
+        {
+            FailingAllocation failing(after);
+            saved = SaveGroupDocument(target, &document);
+            failed = FailingAllocation::Happened();
+        }
+        if (!failed) {
+            EXPECT_EQ(saved, 1);
+            break;
+        }
+        EXPECT_EQ(saved, 0) << "allocation " << after;
+        ASSERT_EQ(folder.Read("b.fzlgrp"), "alt") << "allocation " << after;
+    }
+    EXPECT_NE(folder.Read("b.fzlgrp"), "alt");
+}
+
+} // namespace
