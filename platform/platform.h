@@ -17,11 +17,12 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes);
 
 // A file being written. Bytes go to a temporary file beside the target; only
 // CommitOutputFile puts it in the target's place, so a failed write leaves the old file.
+// None of these functions throws, not even when memory runs out.
 struct OutputFile {
     std::u16string TargetPath;
     std::u16string TemporaryPath;
-    std::string
-        TemporaryNative; // the same in the platform's form, so that discarding never allocates
+    // The same in the platform's form, so that discarding never needs memory.
+    std::string TemporaryNative;
     intptr_t Handle = -1;
     bool Failed = false; // a write failed: the file can only be discarded
 };

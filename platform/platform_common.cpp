@@ -1,6 +1,8 @@
 #include "platform/platform.h"
+#include "platform/platform_impl.h"
 
 #include <cstdio>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -26,6 +28,26 @@ bool StartWorkerThread(void (*fn)(void*), void* argument) {
     } catch (const std::system_error&) {
         return false;
     } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
+    try {
+        return PlatformCreateOutputFile(targetPath, file);
+    } catch (const std::bad_alloc&) {
+        DiscardOutputFile(file);
+        NoteOutOfMemory();
+        return false;
+    }
+}
+
+bool CommitOutputFile(OutputFile& file) {
+    try {
+        return PlatformCommitOutputFile(file);
+    } catch (const std::bad_alloc&) {
+        DiscardOutputFile(file);
+        NoteOutOfMemory();
         return false;
     }
 }

@@ -1,5 +1,6 @@
 // POSIX side: Windows paths are mapped as Wine maps them (Z: is the root).
 #include "platform/platform.h"
+#include "platform/platform_impl.h"
 
 #include <cerrno>
 #include <algorithm>
@@ -178,7 +179,7 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadOk;
 }
 
-bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
+bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     file = OutputFile();
     file.TargetPath = targetPath;
     if (InjectedFaults.RefuseCreate)
@@ -234,7 +235,7 @@ bool WriteOutputFile(OutputFile& file, const char* data, size_t size) {
     return true;
 }
 
-bool CommitOutputFile(OutputFile& file) {
+bool PlatformCommitOutputFile(OutputFile& file) {
     if (file.Handle < 0)
         return Fail(EBADF);
     const std::string& temporary = file.TemporaryNative;
@@ -309,4 +310,8 @@ bool SetCurrentFolder(const std::u16string& path) {
 
 std::u16string LastSystemErrorText() {
     return Utf8ToUtf16(std::strerror(LastError));
+}
+
+void NoteOutOfMemory() {
+    LastError = ENOMEM;
 }

@@ -1,5 +1,6 @@
 // Win32 side of the platform layer.
 #include "platform/platform.h"
+#include "platform/platform_impl.h"
 
 #include <new>
 #include <vector>
@@ -61,7 +62,7 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadOk;
 }
 
-bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
+bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     file = OutputFile();
     file.TargetPath = targetPath;
     if (InjectedFaults.RefuseCreate)
@@ -117,7 +118,7 @@ bool WriteOutputFile(OutputFile& file, const char* data, size_t size) {
     return true;
 }
 
-bool CommitOutputFile(OutputFile& file) {
+bool PlatformCommitOutputFile(OutputFile& file) {
     if (file.Handle == -1)
         return Fail(ERROR_INVALID_HANDLE);
     HANDLE handle = reinterpret_cast<HANDLE>(file.Handle);
@@ -205,4 +206,8 @@ std::u16string LastSystemErrorText() {
         result.pop_back();
     SetLastError(error);
     return result;
+}
+
+void NoteOutOfMemory() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
 }

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdlib>
 #include <new>
 
 #include "document/loader.h"
 #include "document/writer.h"
+#include "export/flatten.h"
+#include "paths/path_utils.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -100,6 +104,64 @@ TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
         ASSERT_EQ(folder.Read("b.fzlgrp"), "alt") << "allocation " << after;
     }
     EXPECT_NE(folder.Read("b.fzlgrp"), "alt");
+}
+
+struct ExportEnd {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Done = false;
+};
+
+void OnReport(void* window, unsigned message, const char16_t*) {
+    if (message != UM_EXPORTDONE)
+        return;
+    auto& end = *static_cast<ExportEnd*>(window);
+    std::lock_guard<std::mutex> hold(end.Lock);
+    end.Done = true;
+    end.Changed.notify_all();
+}
+
+TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
+    ScratchFolder folder;
+    folder.Write("inner.fzlgrp", GroupFile(10));
+    folder.Write("flat.fzlgrp", "alt");
+    const std::u16string output = folder.File("flat.fzlgrp");
+    GroupDocument top;
+    top.IObjects.push_back(std::make_unique<ObjectEntry>());
+    top.IObjects.back()->Name = folder.File("inner.fzlgrp");
+    top.IObjects.back()->ZoomFaktor = 1;
+    TellUserFunction previous = TellUser;
+    TellUser = [](const std::u16string&, const std::u16string&) {};
+    for (long after = 0;; ++after) {
+        GroupDocument snapshot;
+        snapshot.IObjects.push_back(std::make_unique<ObjectEntry>(*top.IObjects[0]));
+        ExportEnd end;
+        ExportJob job;
+        job.OutputPath = output;
+        job.Document = &snapshot;
+        job.ProgressWindow = &end;
+        job.Report = OnReport;
+        WriteUtf8 = 1;
+        bool inPlace, failed;
+        {
+            FailingAllocation failing(after);
+            if (StartExport(job)) {
+                std::unique_lock<std::mutex> hold(end.Lock);
+                end.Changed.wait(hold, [&] { return end.Done; });
+            }
+            inPlace = FinishExportOutput(job);
+            failed = FailingAllocation::Happened();
+        }
+        if (!failed) {
+            EXPECT_TRUE(inPlace);
+            break;
+        }
+        EXPECT_FALSE(inPlace) << "allocation " << after;
+        ASSERT_EQ(folder.Read("flat.fzlgrp"), "alt") << "allocation " << after;
+        ASSERT_FALSE(ResolveAgainstFileFolder);
+    }
+    TellUser = previous;
+    EXPECT_NE(folder.Read("flat.fzlgrp").find("\\o9.fzlobj"), std::string::npos);
 }
 
 } // namespace
