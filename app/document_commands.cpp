@@ -5,6 +5,7 @@
 #include "app/texts.h"
 #include "document/loader.h"
 #include "document/writer.h"
+#include "panel/entry_panel.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
@@ -77,22 +78,15 @@ int WriteDocumentTo(const std::u16string& path) {
 
 void ShowLoadFailure(LoadResult result) {
     switch (result) {
-    case LoadOk:
-        break;
-    case LoadObjectFile:
-        WarningBox(TextIsObjectFile, CurrentTitle, MainWindow);
-        break;
-    case LoadXmlError:
-        WarningBox(TextBadXml, CurrentTitle, MainWindow);
-        break;
+    case LoadOk: break;
+    case LoadObjectFile: WarningBox(TextIsObjectFile, CurrentTitle, MainWindow); break;
+    case LoadXmlError: WarningBox(TextBadXml, CurrentTitle, MainWindow); break;
     case LoadOpenFailed:
         WarningBox(FillText(TextOpenFailed, {CurrentTitle.empty() ? TextUntitled : CurrentTitle,
                                              LastSystemErrorText()}),
                    MainWindow);
         break;
-    case LoadNoMemory:
-        WarningBox(TextNoMemory, CurrentTitle, MainWindow);
-        break;
+    case LoadNoMemory: WarningBox(TextNoMemory, CurrentTitle, MainWindow); break;
     case LoadNotGroupFile:
         // The panel that would own this box was closed before loading.
         WarningBox(TextNotGroupFile, CurrentTitle, nullptr);

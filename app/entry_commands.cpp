@@ -1,10 +1,179 @@
-// Stand-ins until the entry list editing is built.
 #include "app/entry_commands.h"
 
-void OnAddEntry() {}
+#include <new>
 
-void OnRemoveEntry() {}
+#include "app/shell_state.h"
+#include "app/texts.h"
+#include "document/loader.h"
+#include "platform/platform.h"
+#include "platform/ui_win.h"
+#include "platform/wide.h"
 
-void OnCopyEntry() {}
+namespace {
 
-void OnPasteEntry() {}
+// The open dialog of Add proposes the file added last.
+std::u16string AddPath;
+std::u16string AddTitle;
+
+int32_t IObjectLines() {
+    return int32_t(CurrentDocument.IObjects.size());
+}
+int32_t ObjectLines() {
+    return int32_t(CurrentDocument.Objects.size());
+}
+int32_t AllLines() {
+    return int32_t(EntryCount(CurrentDocument));
+}
+
+bool DesignatesEntry(int32_t line) {
+    return line >= 0 && line < AllLines();
+}
+
+void RefreshPanel() {
+    if (EntryPanel != nullptr) {
+        SendMessageW(EntryPanel, UM_REFRESHENTRY, 0, 0);
+    }
+}
+
+void SelectLine(int32_t line) {
+    SendMessageW(EntryList, LB_SETCURSEL, WPARAM(line), 0);
+    SelectedIndex = line;
+    RefreshPanel();
+}
+
+void ShowAddFailure(LoadResult result) {
+    switch (result) {
+    case LoadXmlError: WarningBox(TextAddBadXml, AddTitle, MainWindow); break;
+    case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
+    case LoadNoMemory: WarningBox(TextNoMemory, AddTitle, MainWindow); break;
+    case LoadNotGroupFile: WarningBox(TextNotGroupFile, AddTitle, MainWindow); break;
+    case LoadOk:
+    case LoadObjectFile: break;
+    }
+}
+
+// A complete copy of source, or null when it cannot be made: a copy cut short by a lack of
+// memory must not stand in a slot or the document.
+template <typename Entry>
+std::unique_ptr<Entry> CopyOf(const Entry* source, bool (*copy)(const Entry*, Entry*)) {
+    try {
+        auto entry = std::make_unique<Entry>();
+        if (copy(source, entry.get())) {
+            return entry;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return nullptr;
+}
+
+template <typename List> void RemoveAt(List& list, size_t index) {
+    list[index].reset();
+    list.erase(list.begin() + std::ptrdiff_t(index));
+    list.shrink_to_fit();
+}
+
+} // namespace
+
+void OnAddEntry() {
+    if (!DocumentOpen) {
+        return;
+    }
+    Modified = true;
+    PrepareFileDialog(EntryPanel, FilterEntryFiles);
+    if (!RunOpenDialog(EntryPanel, AddPath, AddTitle)) {
+        return;
+    }
+    // Only the kind of the file matters; its contents are not kept.
+    GroupDocument added;
+    std::u16string path = AddPath;
+    const LoadResult result = LoadGroupDocument(path, &added);
+    FreeGroupDocument(&added);
+    if (result != LoadOk && result != LoadObjectFile) {
+        ShowAddFailure(result);
+        return;
+    }
+    auto entry = std::make_unique<ObjectEntry>();
+    entry->Name = AddPath;
+    entry->ZoomFaktor = 1.0;
+    ObjectList& list = result == LoadOk ? CurrentDocument.IObjects : CurrentDocument.Objects;
+    list.push_back(std::move(entry));
+    RefillEntryList();
+}
+
+void OnRemoveEntry() {
+    if (!DocumentOpen) {
+        return;
+    }
+    Modified = true;
+    if (DesignatesEntry(SelectedIndex)) {
+        const int32_t nI = IObjectLines();
+        const int32_t nO = ObjectLines();
+        if (SelectedIndex < nI) {
+            RemoveAt(CurrentDocument.IObjects, size_t(SelectedIndex));
+        } else if (SelectedIndex < nI + nO) {
+            RemoveAt(CurrentDocument.Objects, size_t(SelectedIndex - nI));
+        } else {
+            RemoveAt(CurrentDocument.Fonts, size_t(SelectedIndex - nI - nO));
+        }
+        if (SelectedIndex < nI + nO && CurrentDocument.IObjects.empty() &&
+            CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
+            ShowWindow(EntryPanel, SW_HIDE);
+        }
+        RefillEntryList();
+    }
+    SelectLine(0);
+}
+
+void OnCopyEntry() {
+    if (!DesignatesEntry(SelectedIndex)) {
+        return;
+    }
+    const int32_t nI = IObjectLines();
+    const int32_t nO = ObjectLines();
+    if (SelectedIndex < nI + nO) {
+        const ObjectEntry* source = SelectedIndex < nI
+                                        ? CurrentDocument.IObjects[size_t(SelectedIndex)].get()
+                                        : CurrentDocument.Objects[size_t(SelectedIndex - nI)].get();
+        if (ClipboardEntry != nullptr) {
+            FreeObjectEntry(ClipboardEntry);
+        }
+        ClipboardKind = SelectedIndex < nI ? 3 : 2;
+        ClipboardEntry = CopyOf(source, CopyObjectEntry);
+        return;
+    }
+    const FontEntry* source = CurrentDocument.Fonts[size_t(SelectedIndex - nI - nO)].get();
+    if (ClipboardFont != nullptr) {
+        FreeFontEntry(ClipboardFont);
+    }
+    ClipboardKind = 4;
+    ClipboardFont = CopyOf(source, CopyFontEntry);
+}
+
+void OnPasteEntry() {
+    if (!DocumentOpen) {
+        return;
+    }
+    int32_t line = 0;
+    if ((ClipboardKind == 2 || ClipboardKind == 3) && ClipboardEntry != nullptr) {
+        auto entry = CopyOf(ClipboardEntry.get(), CopyObjectEntry);
+        if (entry == nullptr) {
+            return;
+        }
+        ObjectList& list = ClipboardKind == 3 ? CurrentDocument.IObjects : CurrentDocument.Objects;
+        list.push_back(std::move(entry));
+        line = ClipboardKind == 3 ? IObjectLines() - 1 : IObjectLines() + ObjectLines() - 1;
+    } else if (ClipboardKind == 4 && ClipboardFont != nullptr) {
+        auto font = CopyOf(ClipboardFont.get(), CopyFontEntry);
+        if (font == nullptr) {
+            return;
+        }
+        CurrentDocument.Fonts.push_back(std::move(font));
+        line = AllLines() - 1;
+    } else {
+        return;
+    }
+    // Pasted entries are unsaved work like any other change.
+    Modified = true;
+    RefillEntryList();
+    SelectLine(line);
+}

@@ -1,5 +1,5 @@
 // The dialogs that the main window opens and that live in their own parts of the editor:
-// the simulator folder and path adjustment, the export, the about box and the entry panel.
+// the simulator folder and path adjustment, the export and the about box.
 #pragma once
 
 #include <windows.h>
@@ -9,5 +9,3 @@ void ShowPathsDialog(HWND owner, int mode);
 // Runs the export of CurrentDocument on FileDialogRecord, prepared with the export filter.
 void ShowExportDialog(HWND owner);
 void ShowAboutBox(HWND owner);
-// Creates the entry panel, hidden, as a child of parent; null when it cannot be created.
-HWND CreateEntryPanel(HWND parent);

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
+#include "panel/entry_panel.h"
 #include "paths/options_file.h"
 #include "platform/platform.h"
 #include "platform/ui_win.h"
@@ -48,10 +49,21 @@ std::u16string PickCommandLineFileName(const std::u16string& commandLine,
     return blank == std::u16string::npos ? std::u16string() : commandLine.substr(blank + 1);
 }
 
+namespace {
+
+// In a text field of the panel, Ctrl+C and Ctrl+V copy and paste text, as in every other
+// program; elsewhere they copy and paste entries.
+bool IsTextFieldKey(const MSG& message) {
+    return message.message == WM_KEYDOWN && (message.wParam == 'C' || message.wParam == 'V') &&
+           IsPanelTextField(message.hwnd);
+}
+
+} // namespace
+
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorW(mainWindow, accelerators, &message)) {
+        if (!IsTextFieldKey(message) && TranslateAcceleratorW(mainWindow, accelerators, &message)) {
             continue;
         }
         if (EntryPanel != nullptr && IsDialogMessageW(EntryPanel, &message)) {

@@ -14,8 +14,9 @@ std::u16string FolderOf(const std::u16string& path);
 // a blank and the quoted file name. The name keeps its closing quote; opening drops it.
 std::u16string PickCommandLineFileName(const std::u16string& commandLine,
                                        const std::u16string& modulePath);
-// Routes each message: accelerators first, then the entry panel's keyboard navigation, then
-// the window. Answers the code of the WM_QUIT that ends it.
+// Routes each message: accelerators first (but for Ctrl+C and Ctrl+V in a text field of the
+// panel), then the entry panel's keyboard navigation, then the window. Answers the code of
+// the WM_QUIT that ends it.
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
 // The whole run of the editor; the process's exit code.
 int RunEditor(HINSTANCE instance, int showCommand);

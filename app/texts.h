@@ -47,3 +47,27 @@ inline constexpr char16_t FilterSave[] = u"Projektdateien UTF-8 (*.efzlgrp)\0*.e
                                          u"Ferrolino Gruppenobjekte UTF-8 (*.fzlgrp)\0*.fzlgrp\0";
 inline constexpr char16_t FilterExport[] = u"Ferrolino Gruppenobjekte UTF-8 (*.fzlgrp)\0*.fzlgrp\0"
                                            u"Projektdateien UTF-8 (*.efzlgrp)\0*.efzlgrp\0";
+
+// The simulator folder, the export and the about box.
+inline constexpr char16_t TextPathsCloseInMode1[] = u"Ok";
+inline constexpr char16_t TextBadPath[] = u"Fehlerhafter Pfad";
+inline constexpr char16_t TextBrowseTitle[] = u"Bitte geben Sie den Ferrolino Pfad an!";
+inline constexpr char16_t InstallKey[] = u"SOFTWARE\\Ferrolino-Group\\Install";
+inline constexpr char16_t InstallPathsValue[] = u"Paths";
+
+// Adding entries and the entry panel.
+inline constexpr char16_t TextAddBadXml[] = u"%s ist eine ungueltige XML-Datei";
+inline constexpr char16_t TextPanelBadXml[] = u"%s ist eine ungÜltige XML-Datei";
+inline constexpr char16_t TextNotANumber[] = u"Bitte geben Sie eine Zahl ein!";
+inline constexpr char16_t TextNotARotation[] = u"Bitte geben Sie eine korrekte Zahl ein!";
+// What "nur sichtbar bei" and "nur unsichtbar bei" offer: the simulator's signal aspects and
+// states; the user may type any other condition or a formula.
+// clang-format off
+inline constexpr const char16_t* PanelConditionNames[] = {
+    u"Hp0", u"Hp1", u"Hp2", u"Hp3", u"SIG100", u"SIG60", u"SIG40", u"SIG20",
+    u"Vr0", u"Vr1", u"Vr2", u"Vr3", u"VSIG100", u"VSIG60", u"VSIG40", u"VSIG20",
+    u"Zp9", u"Zp10", u"Sh0", u"Sh1", u"Zs1", u"Zs4", u"Zs5", u"Zs6", u"Zs7", u"Zs8", u"Zs13",
+    u"Kennlicht", u"Bue0", u"Bue1", u"WeichenStellung1", u"WeichenStellung2", u"Bedarfshalt",
+    u"BueLicht", u"BueSchranke"};
+// clang-format on
+inline constexpr const char16_t* PanelComparisons[] = {u">=", u"<="};

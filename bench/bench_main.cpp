@@ -2,11 +2,9 @@
 // as a ratio to its anchor measured in the same run, so that a busy machine cancels out.
 #include <benchmark/benchmark.h>
 
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <mutex>
 
 #include "bench/anchors.h"
 #include "bench/generate.h"
@@ -44,19 +42,10 @@ LoadResult Load(const std::u16string& path, GroupDocument& document) {
     return result;
 }
 
-struct ExportWait {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Done = false;
-};
-
 void OnReport(void* window, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
-    auto& wait = *static_cast<ExportWait*>(window);
-    std::lock_guard<std::mutex> hold(wait.Lock);
-    wait.Done = true;
-    wait.Changed.notify_all();
+    static_cast<ExportCompletion*>(window)->Done = true;
 }
 
 // One export as the editor runs it: a snapshot of the top document, flattened into output.
@@ -69,7 +58,7 @@ bool RunExport(const GroupDocument& top, const std::u16string& output) {
     snapshot.HeaderText = top.HeaderText;
     WriteUtf8 = 1;
     SetDocumentFolder(output);
-    ExportWait wait;
+    ExportCompletion wait;
     ExportJob job;
     job.OutputPath = output;
     job.Document = &snapshot;
@@ -77,10 +66,7 @@ bool RunExport(const GroupDocument& top, const std::u16string& output) {
     job.Report = OnReport;
     if (!StartExport(job))
         return false;
-    {
-        std::unique_lock<std::mutex> hold(wait.Lock);
-        wait.Changed.wait(hold, [&] { return wait.Done; });
-    }
+    WaitForExportDone(wait);
     bool ok = FinishExportOutput(job);
     DocumentFolder.clear();
     return ok;

@@ -1,8 +1,6 @@
 #include "cli/export_command.h"
 
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 
 #include "document/messages.h"
 #include "document/text.h"
@@ -16,9 +14,7 @@ namespace {
 // the worker is done.
 struct ExportWatch {
     std::u16string OutputPath;
-    std::mutex Lock;
-    std::condition_variable Changed;
-    bool Done = false;
+    ExportCompletion Completion;
 };
 
 void PrintLine(const std::u16string& text) {
@@ -34,16 +30,12 @@ void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
         PrintLine(FillText(Texts::ExportNotFound, shown));
         break;
     }
-    case UM_EXPORTLOOP:
-        PrintLine(FillText(Texts::ExportLoop, watch.OutputPath));
-        break;
+    case UM_EXPORTLOOP: PrintLine(FillText(Texts::ExportLoop, watch.OutputPath)); break;
     case UM_EXPORTCANNOTCREATE:
         PrintLine(FillText(Texts::ExportCannotCreate, watch.OutputPath));
         break;
     case UM_EXPORTDONE: {
-        std::lock_guard<std::mutex> hold(watch.Lock);
-        watch.Done = true;
-        watch.Changed.notify_all();
+        watch.Completion.Done = true;
         break;
     }
     }
@@ -71,10 +63,8 @@ bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
     job.ProgressWindow = &watch;
     job.Report = OnReport;
     bool started = StartExport(job);
-    if (started) {
-        std::unique_lock<std::mutex> hold(watch.Lock);
-        watch.Changed.wait(hold, [&] { return watch.Done; });
-    }
+    if (started)
+        WaitForExportDone(watch.Completion);
     bool succeeded = job.Succeeded != 0;
     bool inPlace = FinishExportOutput(job);
     if (started && succeeded && !inPlace)

@@ -1,7 +1,9 @@
 #include "export/flatten.h"
 
+#include <chrono>
 #include <memory>
 #include <new>
+#include <thread>
 #include <unordered_set>
 
 #include "document/loader.h"
@@ -318,4 +320,9 @@ bool FinishExportOutput(ExportJob& job) {
     job.Succeeded = 0;
     DiscardOutputFile(job.Output);
     return false;
+}
+
+void WaitForExportDone(const ExportCompletion& completion) {
+    while (!completion.Done.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }

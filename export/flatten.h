@@ -59,6 +59,15 @@ bool PlaceNestedDocument(GroupDocument* nested, const ObjectEntry* group);
 // delete of OutputPath, which may be a file that existed before.
 bool FinishExportOutput(ExportJob& job);
 
+// For a caller that waits on its own thread for the export to end (the command line, tests):
+// the report of UM_EXPORTDONE sets Done as its very last step, so that the waiter may go on,
+// and drop the flag, as soon as it sees it. A mutex and condition variable in the waiter's
+// memory could still be in use by the worker at that moment.
+struct ExportCompletion {
+    std::atomic<bool> Done{false};
+};
+void WaitForExportDone(const ExportCompletion& completion);
+
 // The name with "." and ".." components and doubled backslashes resolved, as far as the
 // text alone allows; what the loop check compares (besides letter case).
 std::u16string LexicallyNormalised(const std::u16string& name);

@@ -1,6 +1,7 @@
 #include "paths/options_file.h"
 
 #include "document/text.h"
+#include "paths/path_utils.h"
 #include "platform/platform.h"
 
 std::u16string ProgramFolder;
@@ -50,4 +51,58 @@ bool ReadOptionsFile(std::u16string& root) {
         return false;
     }
     return ParseOptionsFile(bytes, root);
+}
+
+namespace {
+
+bool IsValidUtf16(const std::u16string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return false;
+            }
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool FormatOptionsFile(const std::u16string& folder, std::string& bytes) {
+    bytes.clear();
+    if (folder.empty() || folder.size() > MaxFolderLength || !IsValidUtf16(folder)) {
+        return false;
+    }
+    const std::string utf8 = Utf16ToUtf8(folder);
+    if (utf8.size() > MaxStoredFolderBytes) {
+        return false;
+    }
+    bytes = "\xEF\xBB\xBF" + utf8;
+    return true;
+}
+
+bool WriteOptionsFile(const std::u16string& folder) {
+    std::string bytes;
+    if (ProgramFolder.empty() || !FormatOptionsFile(folder, bytes)) {
+        return false;
+    }
+    // Written beside the old file and put in its place only when complete, so that a full
+    // or refusing disk never leaves the program without its simulator folder.
+    OutputFile file;
+    if (!CreateOutputFile(ProgramFolder + OptionsFileName, file)) {
+        return false;
+    }
+    if (!WriteOutputFile(file, bytes.data(), bytes.size())) {
+        DiscardOutputFile(file);
+        return false;
+    }
+    if (!CommitOutputFile(file)) {
+        return false;
+    }
+    SimulatorRoot = folder;
+    return true;
 }

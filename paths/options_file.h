@@ -15,3 +15,13 @@ bool ReadOptionsFile(std::u16string& root);
 
 // The folder that the bytes of an options file name, by the rules of ReadOptionsFile.
 bool ParseOptionsFile(const std::string& bytes, std::u16string& root);
+
+// Longest UTF-8 form of a folder that "options.cfg" takes.
+constexpr size_t MaxStoredFolderBytes = 520;
+
+// The bytes "options.cfg" holds for folder; false when the folder cannot be stored (empty,
+// longer than 259 characters, not valid UTF-16, or longer than MaxStoredFolderBytes in UTF-8).
+bool FormatOptionsFile(const std::u16string& folder, std::string& bytes);
+// Replaces "options.cfg" in ProgramFolder with folder and makes it SimulatorRoot. On any
+// failure nothing is written: the old file and SimulatorRoot stay as they were.
+bool WriteOptionsFile(const std::u16string& folder);

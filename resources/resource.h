@@ -22,9 +22,35 @@
 #define IDC_ADD_ENTRY 2
 #define IDC_REMOVE_ENTRY 3
 
+// Controls of the entry panel
+#define IDC_FAR_VISIBLE 1000
+#define IDC_FIXED_DYNAMIC_VISIBILITY 1001
+#define IDC_DYNAMIC_VISIBILITY 1002
+#define IDC_SHOW_ON 3012
+#define IDC_FILE_NAME 3013
+#define IDC_POSITION_X 3014
+#define IDC_POSITION_Y 3015
+#define IDC_POSITION_Z 3016
+#define IDC_ROTATION_X 3017
+#define IDC_ROTATION_Y 3018
+#define IDC_ROTATION_Z 3019
+#define IDC_HIDE_ON 3020
+#define IDC_ZOOM_FACTOR 3021
+#define IDC_BLINK_INTERVAL 3022
+#define IDC_CHOOSE_FILE 3023
+
 // Dialogs
 #define IDD_PATHS 138
 #define IDD_EXPORT 139
+
+// Controls of the paths dialog and the about box
+#define IDC_SET_PATH 3024
+#define IDC_ADJUST_PATH_NAMES 3025
+#define IDC_PATH_SHOWN 3026
+#define IDC_SEARCH_PATH 3027
+#define IDC_ABOUT_LINK 3028
+// The web address that the about box shows and opens.
+#define ZELLORA_WEB_ADDRESS "https://zellora.example.org"
 
 // Version data
 #define ZELLORA_VERSION_INFO 1

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
@@ -59,19 +58,18 @@ struct Reported {
 
 struct ExportRun {
     std::mutex Lock;
-    std::condition_variable Changed;
-    bool Done = false;
     std::vector<Reported> Reports;
+    ExportCompletion Completion;
 };
 
 void Record(void* window, unsigned message, const char16_t* name) {
     ExportRun& run = *static_cast<ExportRun*>(window);
-    std::lock_guard<std::mutex> hold(run.Lock);
-    run.Reports.push_back({message, name ? name : u"", ExportDepth, VisitedGroupFiles});
-    if (message == UM_EXPORTDONE) {
-        run.Done = true;
-        run.Changed.notify_all();
+    {
+        std::lock_guard<std::mutex> hold(run.Lock);
+        run.Reports.push_back({message, name ? name : u"", ExportDepth, VisitedGroupFiles});
     }
+    if (message == UM_EXPORTDONE)
+        run.Completion.Done = true; // the last touch of run: the test may end it now
 }
 
 struct Outcome {
@@ -101,10 +99,8 @@ Outcome Export(GroupDocument& document, const std::u16string& output, int keepRu
     job.KeepRunning = keepRunning;
     Outcome outcome;
     outcome.Started = StartExport(job);
-    if (outcome.Started) {
-        std::unique_lock<std::mutex> hold(run.Lock);
-        run.Changed.wait(hold, [&] { return run.Done; });
-    }
+    if (outcome.Started)
+        WaitForExportDone(run.Completion);
     outcome.Succeeded = job.Succeeded;
     outcome.InPlace = FinishExportOutput(job);
     outcome.Reports = run.Reports;

@@ -1,9 +1,13 @@
 // Drives the real Zellora.exe from a second process, as a user would: starts it the way the
 // system's shell does for a double-clicked file, reads the main window's caption and list,
-// keeps a picture of the screen, chooses New, closes the window and answers the real save
-// prompt with No. Writes "PASS" or the first failure into the result file.
+// keeps pictures of the window, the paths dialog and the about box, turns opening after an
+// export off and exports from the menu (answering the real save dialog), chooses New, closes
+// the window and answers the real save prompt with No. A second editor exports a large scene
+// and is cancelled while its worker runs. Writes "PASS" or the first failure into the result
+// file.
 //
-// zellora_e2e_driver ZELLORA.EXE FILE EXPECTED-LINES SCREENSHOT.BMP RESULT
+// zellora_e2e_driver ZELLORA.EXE FILE EXPECTED-LINES SHOT-FOLDER RESULT EXPORT LARGE-FILE
+//     LARGE-EXPORT
 //
 // With --start it only starts the editor on the file that way and answers its exit code
 // (Wine itself quotes a file name on the command line only when it holds a blank).
@@ -13,6 +17,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,8 +162,192 @@ bool Start(const std::wstring& program, const std::wstring& file, PROCESS_INFORM
     return true;
 }
 
+struct DialogSearch {
+    DWORD Process;
+    const std::function<bool(HWND)>* Accept;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter) {
+    DialogSearch& search = *reinterpret_cast<DialogSearch*>(parameter);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (process == search.Process && lstrcmpW(className, L"#32770") == 0 &&
+        IsWindowVisible(window) && (*search.Accept)(window)) {
+        search.Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog of the process that accept takes, within tenths of a second.
+HWND WaitForDialog(DWORD process, const std::function<bool(HWND)>& accept, int tenths = 300) {
+    for (int i = 0; i < tenths; ++i) {
+        DialogSearch search{process, &accept, nullptr};
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.Found != nullptr) {
+            return search.Found;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int tenths = 300) {
+    for (int i = 0; i < tenths; ++i) {
+        if (condition()) {
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Click(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The text of a message box the editor shows, for the failure report.
+std::string BoxText(HWND box) {
+    return ToUtf8(Text(box)) + ": " + ToUtf8(Text(GetDlgItem(box, 0xFFFF)));
+}
+
+BOOL CALLBACK FindNameField(HWND child, LPARAM parameter) {
+    HWND& field = *reinterpret_cast<HWND*>(parameter);
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    const int id = GetDlgCtrlID(child);
+    if (lstrcmpiW(className, L"Edit") == 0 && IsWindowVisible(child) &&
+        (field == nullptr || id == 0x480 || id == 0x47C)) {
+        field = child;
+    }
+    return TRUE;
+}
+
+// Types the name into the system's save dialog and confirms it.
+bool AnswerSaveDialog(HWND dialog, const std::wstring& path) {
+    HWND field = nullptr;
+    EnumChildWindows(dialog, FindNameField, reinterpret_cast<LPARAM>(&field));
+    if (field == nullptr) {
+        return false;
+    }
+    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+    return true;
+}
+
+// Opens a dialog of the editor from its menu, keeps its picture and closes it again.
+std::string LookAtDialog(DWORD process, HWND main, WORD command, const std::wstring& caption,
+                         const std::wstring& shot, int closeId) {
+    PostMessageW(main, WM_COMMAND, command, 0);
+    HWND dialog = WaitForDialog(process, [&](HWND window) {
+        return GetWindow(window, GW_OWNER) == main && Text(window) == caption;
+    });
+    if (dialog == nullptr) {
+        return "no dialog \"" + ToUtf8(caption) + "\"";
+    }
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    Sleep(1000);
+    if (!SaveScreen(dialog, shot)) {
+        return "cannot write " + ToUtf8(shot);
+    }
+    Click(dialog, closeId);
+    if (!WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(main); })) {
+        return "\"" + ToUtf8(caption) + "\" did not close";
+    }
+    return "";
+}
+
+// Exports the open document from the menu into path; answers the save dialog in the user's
+// place. Any message box on the way is a failure.
+std::string ExportFromMenu(DWORD process, HWND main, const std::wstring& path) {
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
+    HWND save = WaitForDialog(process, [&](HWND window) {
+        HWND owner = GetWindow(window, GW_OWNER);
+        return owner != nullptr && owner != main && GetWindow(owner, GW_OWNER) == main;
+    });
+    if (save == nullptr) {
+        return "no save dialog for the export";
+    }
+    if (!AnswerSaveDialog(save, path)) {
+        return "the save dialog has no name field";
+    }
+    HWND box = nullptr;
+    const bool done = WaitUntil([&] {
+        box = WaitForDialog(
+            process, [](HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }, 1);
+        return box != nullptr || (IsWindowEnabled(main) && !IsWindow(save) && Exists(path));
+    });
+    if (box != nullptr) {
+        return "the export says " + BoxText(box);
+    }
+    return done ? "" : "the export did not end";
+}
+
+// A second editor on a scene that takes a while to export: the export dialog is seen while
+// its worker runs, and its cancel leaves no file behind.
+std::string CancelLargeExport(const std::wstring& program, const std::wstring& file,
+                              const std::wstring& output, const std::wstring& shot) {
+    PROCESS_INFORMATION process{};
+    if (!Start(program, file, process)) {
+        return "cannot start " + ToUtf8(program);
+    }
+    auto finish = [&](const std::string& why) {
+        if (!why.empty()) {
+            TerminateProcess(process.hProcess, 99);
+        }
+        CloseHandle(process.hProcess);
+        return why;
+    };
+    HWND main = WaitForWindow(process.dwProcessId, L"Zellora", nullptr);
+    if (main == nullptr ||
+        !WaitForCaption(main, L"Zellora - " + file.substr(file.rfind(L'\\') + 1))) {
+        return finish("the large scene did not open");
+    }
+    PostMessageW(main, WM_COMMAND, IDM_EXPORT, 0);
+    HWND save = WaitForDialog(process.dwProcessId, [&](HWND window) {
+        HWND owner = GetWindow(window, GW_OWNER);
+        return owner != nullptr && owner != main;
+    });
+    if (save == nullptr || !AnswerSaveDialog(save, output)) {
+        return finish("no save dialog for the large export");
+    }
+    HWND progress = WaitForDialog(process.dwProcessId, [&](HWND window) {
+        return Text(window) == L"Exportieren" && GetWindow(window, GW_OWNER) == main;
+    });
+    if (progress == nullptr) {
+        return finish("the export dialog was not seen");
+    }
+    SaveScreen(progress, shot);
+    HWND cancel = GetDlgItem(progress, IDCANCEL);
+    if (Text(cancel) != L"Abrechen") {
+        return finish("the export dialog's button reads \"" + ToUtf8(Text(cancel)) + "\"");
+    }
+    Click(progress, IDCANCEL);
+    if (!WaitUntil([&] { return !IsWindow(progress) && IsWindowEnabled(main); }, 600)) {
+        return finish("the cancelled export did not end");
+    }
+    if (Exists(output)) {
+        return finish("the cancelled export left its file");
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+        return finish("the second editor did not end");
+    }
+    return finish("");
+}
+
 std::string Run(const std::wstring& program, const std::wstring& file,
-                const std::wstring& expectedLines, const std::wstring& screenshot) {
+                const std::wstring& expectedLines, const std::wstring& shots,
+                const std::wstring& exported) {
     const std::string before = ReadBytes(file);
     if (before.empty()) {
         return "cannot read " + ToUtf8(file);
@@ -201,8 +390,23 @@ std::string Run(const std::wstring& program, const std::wstring& file,
     }
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     Sleep(1500);
-    if (!SaveScreen(main, screenshot)) {
+    if (!SaveScreen(main, shots + L"\\zellora.bmp")) {
         return fail("cannot write the screenshot");
+    }
+    std::string failure = LookAtDialog(process.dwProcessId, main, IDM_ADJUST_PATHS,
+                                       L"Pfade anpassen", shots + L"\\paths.bmp", IDCANCEL);
+    if (failure.empty()) {
+        failure = LookAtDialog(process.dwProcessId, main, IDM_INFO, L"Info", shots + L"\\about.bmp",
+                               IDOK);
+    }
+    if (!failure.empty()) {
+        return fail(failure);
+    }
+    // Nothing may be started for the exported file.
+    PostMessageW(main, WM_COMMAND, IDM_OPEN_AFTER_EXPORT, 0);
+    failure = ExportFromMenu(process.dwProcessId, main, exported);
+    if (!failure.empty()) {
+        return fail(failure);
     }
 
     // New counts as a change, so closing asks.
@@ -256,11 +460,20 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(process.hProcess);
         return int(exitCode);
     }
-    if (argc != 6) {
-        std::fputs("usage: zellora_e2e_driver ZELLORA.EXE FILE LINES SHOT.BMP RESULT\n", stderr);
+    if (argc != 9) {
+        std::fputs("usage: zellora_e2e_driver ZELLORA.EXE FILE LINES SHOTS RESULT EXPORT LARGE "
+                   "LARGE-EXPORT\n",
+                   stderr);
         return 2;
     }
-    const std::string result = Run(argv[1], argv[2], argv[3], argv[4]);
+    std::string result = Run(argv[1], argv[2], argv[3], argv[4], argv[6]);
+    if (result == "PASS") {
+        const std::string failure =
+            CancelLargeExport(argv[1], argv[7], argv[8], std::wstring(argv[4]) + L"\\export.bmp");
+        if (!failure.empty()) {
+            result = failure;
+        }
+    }
     std::ofstream(argv[5]) << result << "\n";
     std::fprintf(stderr, "%s\n", result.c_str());
     return result == "PASS" ? 0 : 1;

@@ -1,0 +1,298 @@
+#include "panel/entry_panel.h"
+
+#include <new>
+#include <vector>
+
+#include "app/shell_state.h"
+#include "app/texts.h"
+#include "document/loader.h"
+#include "panel/entry_conversion.h"
+#include "panel/panel_numbers.h"
+#include "platform/platform.h"
+#include "platform/ui_win.h"
+#include "platform/wide.h"
+#include "resources/resource.h"
+
+namespace {
+
+// What the panel keeps while it lives. Shown is the entry whose fields the controls show;
+// it is only written through while the list's selection still designates it.
+struct PanelState {
+    ObjectEntry* Shown = nullptr;
+    // Set while a refused number takes the focus back: the field that loses it then is not
+    // checked, or two refused fields would hand the focus to each other without end.
+    bool Refusing = false;
+    std::u16string BrowsePath;
+    std::u16string BrowseTitle;
+    GroupDocument Scratch; // a chosen file is read into it to learn its kind
+};
+PanelState Panel;
+
+// The ObjectEntry of the selected line, or null when the line is no Object or IObject.
+ObjectEntry* SelectedObjectEntry() {
+    const int32_t nI = int32_t(CurrentDocument.IObjects.size());
+    const int32_t nO = int32_t(CurrentDocument.Objects.size());
+    if (SelectedIndex < 0 || SelectedIndex >= nI + nO) {
+        return nullptr;
+    }
+    return SelectedIndex < nI ? CurrentDocument.IObjects[size_t(SelectedIndex)].get()
+                              : CurrentDocument.Objects[size_t(SelectedIndex - nI)].get();
+}
+
+// A commit arriving after the shown entry was removed, moved or released (a focus change
+// while the panel hides, say) finds no target.
+ObjectEntry* CommitTarget() {
+    if (Panel.Shown == nullptr || SelectedObjectEntry() != Panel.Shown) {
+        return nullptr;
+    }
+    return Panel.Shown;
+}
+
+std::u16string ControlText(HWND panel, int id) {
+    std::vector<wchar_t> text(1024, L'\0');
+    GetDlgItemTextW(panel, id, text.data(), int(text.size()));
+    return U(text.data());
+}
+
+void SetControlText(HWND panel, int id, const std::u16string& text) {
+    SetDlgItemTextW(panel, id, W(text));
+}
+
+void SetNumber(HWND panel, int id, double value) {
+    SetControlText(panel, id, FormatPanelNumber(value));
+}
+
+double* NumberField(ObjectEntry& entry, int id) {
+    // clang-format off
+    switch (id) {
+    case IDC_POSITION_X:     return &entry.Position.x;
+    case IDC_POSITION_Y:     return &entry.Position.y;
+    case IDC_POSITION_Z:     return &entry.Position.z;
+    case IDC_ROTATION_X:     return &entry.Rotation.x;
+    case IDC_ROTATION_Y:     return &entry.Rotation.y;
+    case IDC_ROTATION_Z:     return &entry.Rotation.z;
+    case IDC_ZOOM_FACTOR:    return &entry.ZoomFaktor;
+    case IDC_BLINK_INTERVAL: return &entry.BlinkIntervall;
+    }
+    // clang-format on
+    return nullptr;
+}
+
+OptText* TextField(ObjectEntry& entry, int id) {
+    // clang-format off
+    switch (id) {
+    case IDC_SHOW_ON:            return &entry.ShowOn;
+    case IDC_HIDE_ON:            return &entry.HideOn;
+    case IDC_DYNAMIC_VISIBILITY: return &entry.DynamicVisibility;
+    }
+    // clang-format on
+    return nullptr;
+}
+
+void FillCombo(HWND panel, int id, const char16_t* const* items, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        SendDlgItemMessageW(panel, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(items[i])));
+    }
+}
+
+void InitPanel(HWND panel) {
+    Panel.Shown = nullptr;
+    Panel.BrowsePath.clear();
+    Panel.BrowseTitle.clear();
+    FreeGroupDocument(&Panel.Scratch);
+    for (int id : {IDC_FILE_NAME, IDC_SHOW_ON, IDC_HIDE_ON}) {
+        SendDlgItemMessageW(panel, id, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), FALSE);
+    }
+    const size_t names = sizeof PanelConditionNames / sizeof PanelConditionNames[0];
+    FillCombo(panel, IDC_SHOW_ON, PanelConditionNames, names);
+    FillCombo(panel, IDC_HIDE_ON, PanelConditionNames, names);
+    FillCombo(panel, IDC_DYNAMIC_VISIBILITY, PanelComparisons, 2);
+    PrepareFileDialog(panel, FilterEntryFiles);
+}
+
+void ShowEntry(HWND panel) {
+    ObjectEntry* entry = SelectedObjectEntry();
+    if (entry == nullptr) {
+        // Dropped before hiding: hiding moves the focus, and that commits.
+        Panel.Shown = nullptr;
+        ShowWindow(panel, SW_HIDE);
+        return;
+    }
+    ShowWindow(panel, SW_SHOWNORMAL);
+    Panel.Shown = entry;
+    SetControlText(panel, IDC_FILE_NAME, entry->Name.value_or(u""));
+    SetControlText(panel, IDC_SHOW_ON, entry->ShowOn.value_or(u""));
+    SetControlText(panel, IDC_HIDE_ON, entry->HideOn.value_or(u""));
+    for (int id = IDC_POSITION_X; id <= IDC_ROTATION_Z; ++id) {
+        SetNumber(panel, id, *NumberField(*entry, id));
+    }
+    SetNumber(panel, IDC_ZOOM_FACTOR, entry->ZoomFaktor);
+    SetNumber(panel, IDC_BLINK_INTERVAL, entry->BlinkIntervall);
+    CheckDlgButton(panel, IDC_FIXED_DYNAMIC_VISIBILITY,
+                   entry->FixedDynamicVisibility == 1 ? BST_CHECKED : BST_UNCHECKED);
+    // Set from the entry too, so that the box never shows another entry's state.
+    CheckDlgButton(panel, IDC_FAR_VISIBLE, entry->WeitSichtbar == 1 ? BST_CHECKED : BST_UNCHECKED);
+    SetControlText(panel, IDC_DYNAMIC_VISIBILITY, entry->DynamicVisibility.value_or(u""));
+}
+
+void CommitNumber(HWND panel, int id) {
+    ObjectEntry* entry = CommitTarget();
+    if (entry == nullptr || Panel.Refusing) {
+        return;
+    }
+    const bool rotation = id >= IDC_ROTATION_X && id <= IDC_ROTATION_Z;
+    const bool factor = id == IDC_ZOOM_FACTOR || id == IDC_BLINK_INTERVAL;
+    const std::u16string text = ControlText(panel, id);
+    double value = 0;
+    if (!ReadPanelNumber(text.c_str(), factor ? FactorMarker : PositionMarker, value) ||
+        (rotation && !IsRotationInRange(value))) {
+        Panel.Refusing = true;
+        WarningBox(rotation ? TextNotARotation : TextNotANumber, panel);
+        SetFocus(GetDlgItem(panel, id));
+        Panel.Refusing = false;
+        return;
+    }
+    *NumberField(*entry, id) = value;
+}
+
+void CommitText(HWND panel, int id) {
+    ObjectEntry* entry = CommitTarget();
+    if (entry == nullptr) {
+        return;
+    }
+    const std::u16string text = ControlText(panel, id);
+    OptText& field = *TextField(*entry, id);
+    field = text.empty() ? OptText() : OptText(text);
+}
+
+void CommitCheck(HWND panel, int id) {
+    ObjectEntry* entry = CommitTarget();
+    if (entry == nullptr) {
+        return;
+    }
+    const int32_t ticked = IsDlgButtonChecked(panel, id) == BST_CHECKED ? 1 : 0;
+    if (id == IDC_FAR_VISIBLE) {
+        entry->WeitSichtbar = ticked;
+    } else {
+        entry->FixedDynamicVisibility = ticked;
+    }
+}
+
+void ShowBrowseFailure(LoadResult result, HWND panel) {
+    switch (result) {
+    case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
+    case LoadXmlError: WarningBox(TextPanelBadXml, Panel.BrowseTitle, panel); break;
+    case LoadNoMemory: WarningBox(TextNoMemory, Panel.BrowseTitle, panel); break;
+    case LoadNotGroupFile: WarningBox(TextNotGroupFile, Panel.BrowseTitle, panel); break;
+    case LoadOk:
+    case LoadObjectFile: break;
+    }
+}
+
+// "...": another file for the shown entry. A file of the other kind moves the entry into the
+// other array; the list is filled anew and nothing is selected afterwards.
+void ChooseFile(HWND panel) {
+    if (CommitTarget() == nullptr) {
+        return;
+    }
+    PrepareFileDialog(panel, FilterEntryFiles);
+    if (!RunOpenDialog(panel, Panel.BrowsePath, Panel.BrowseTitle)) {
+        return;
+    }
+    FreeGroupDocument(&Panel.Scratch);
+    std::u16string path = Panel.BrowsePath;
+    const LoadResult result = LoadGroupDocument(path, &Panel.Scratch);
+    FreeGroupDocument(&Panel.Scratch);
+    if (result != LoadOk && result != LoadObjectFile) {
+        ShowBrowseFailure(result, panel);
+        Panel.BrowsePath.clear();
+        Panel.BrowseTitle.clear();
+        SendMessageW(panel, UM_REFRESHENTRY, 0, 0);
+        return;
+    }
+    ObjectEntry* entry = CommitTarget();
+    const int fileKind = result == LoadObjectFile ? KindObject : KindIObject;
+    if (entry != nullptr &&
+        SetEntryFile(CurrentDocument, entry, fileKind, Panel.BrowsePath) == nullptr) {
+        WarningBox(TextNoMemory, Panel.BrowseTitle, panel);
+    }
+    Panel.Shown = nullptr;
+    RefillEntryList();
+    SendMessageW(panel, UM_REFRESHENTRY, 0, 0);
+}
+
+void OnPanelCommand(HWND panel, int id, WORD code) {
+    // clang-format off
+    switch (id) {
+    case IDC_CHOOSE_FILE:
+        ChooseFile(panel);
+        break;
+    case IDC_POSITION_X: case IDC_POSITION_Y: case IDC_POSITION_Z:
+    case IDC_ROTATION_X: case IDC_ROTATION_Y: case IDC_ROTATION_Z:
+    case IDC_ZOOM_FACTOR: case IDC_BLINK_INTERVAL:
+        if (code == EN_KILLFOCUS) {
+            CommitNumber(panel, id);
+        }
+        break;
+    case IDC_SHOW_ON: case IDC_HIDE_ON: case IDC_DYNAMIC_VISIBILITY:
+        if (code == CBN_KILLFOCUS) {
+            CommitText(panel, id);
+        }
+        break;
+    case IDC_FAR_VISIBLE: case IDC_FIXED_DYNAMIC_VISIBILITY:
+        CommitCheck(panel, id);
+        break;
+    }
+    // clang-format on
+}
+
+INT_PTR HandlePanelMessage(HWND panel, UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_INITDIALOG: InitPanel(panel); break;
+    case UM_REFRESHENTRY: ShowEntry(panel); break;
+    case WM_COMMAND:
+        // Any command counts as a change, focus changes included.
+        Modified = true;
+        OnPanelCommand(panel, LOWORD(wParam), HIWORD(wParam));
+        break;
+    case WM_DESTROY:
+        Panel.Shown = nullptr;
+        FreeGroupDocument(&Panel.Scratch);
+        break;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK EntryPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {
+    try {
+        return HandlePanelMessage(panel, message, wParam);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}
+
+bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t className[16] = {};
+    return GetClassNameW(window, className, 16) > 0 && lstrcmpiW(className, name) == 0;
+}
+
+} // namespace
+
+HWND CreateEntryPanel(HWND parent) {
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    HWND panel = CreateDialogParamW(instance, ResourceName, parent, EntryPanelProc, 0);
+    if (panel != nullptr) {
+        ShowWindow(panel, SW_HIDE);
+    }
+    return panel;
+}
+
+bool IsPanelTextField(HWND window) {
+    if (EntryPanel == nullptr || window == nullptr || !HasClass(window, L"Edit")) {
+        return false;
+    }
+    HWND parent = GetParent(window);
+    return parent == EntryPanel ||
+           (parent != nullptr && GetParent(parent) == EntryPanel && HasClass(parent, L"ComboBox"));
+}
