@@ -1,34 +1,9 @@
 // Giving an entry a file of the other kind moves it between Objects and IObjects.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "panel/entry_conversion.h"
-#include "test_support.h"
-
-namespace {
-std::atomic<long> AllocationsBeforeFailure{-1}; // -1: never fail
-} // namespace
-
-// Allocation failures are injected into this program's operator new, which takes its memory
-// from malloc.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-    if (AllocationsBeforeFailure.load() >= 0 && AllocationsBeforeFailure.fetch_sub(1) == 0)
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
+#include "tests/failing_allocation.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -132,10 +107,13 @@ TEST(EntryConversion, WithoutMemoryTheDocumentStaysAsItWas) {
         const auto objects = Entries(document.Objects);
         ObjectEntry* entry = document.Objects[0].get();
         const std::u16string name = u"C:\\neu.fzlgrp";
-        AllocationsBeforeFailure = after;
-        ObjectEntry* moved = SetEntryFile(document, entry, KindIObject, name);
-        const bool failed = AllocationsBeforeFailure.load() < 0;
-        AllocationsBeforeFailure = -1;
+        ObjectEntry* moved;
+        bool failed;
+        {
+            FailingAllocation failing(after);
+            moved = SetEntryFile(document, entry, KindIObject, name);
+            failed = FailingAllocation::Happened();
+        }
         if (!failed) {
             ASSERT_NE(moved, nullptr);
             EXPECT_EQ(document.IObjects.size(), 2u);

@@ -1,46 +1,15 @@
-// Running out of memory: a load that cannot keep every entry says so, and a save that
-// cannot finish keeps the old file. Allocation failures are injected into this program's
-// operator new.
+// Running out of memory: a load that cannot keep every entry says so, and a save or an export
+// that cannot finish keeps the old file.
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include "document/loader.h"
 #include "document/writer.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
+#include "tests/failing_allocation.h"
 #include "tests/test_support.h"
 
 namespace {
-std::atomic<long> AllocationsBeforeFailure{-1}; // -1: never fail
-} // namespace
-
-// The replaced operator new takes its memory from malloc, so free is its delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-    if (AllocationsBeforeFailure.load() >= 0 && AllocationsBeforeFailure.fetch_sub(1) == 0)
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
-
-namespace {
-
-struct FailingAllocation {
-    explicit FailingAllocation(long after) { AllocationsBeforeFailure = after; }
-    ~FailingAllocation() { AllocationsBeforeFailure = -1; }
-    static bool Happened() { return AllocationsBeforeFailure.load() < 0; }
-};
 
 std::string GroupFile(int entries) {
     std::string text = "<GRUPPENOBJECT><Props FileInfo=\"x\"/>";
