@@ -124,23 +124,15 @@ void OnDestroy() {
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     switch (message) {
-    case WM_CREATE:
-        OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-        break;
+    case WM_CREATE: OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam)); break;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam), HIWORD(wParam), result)) {
             return result;
         }
         break;
-    case WM_INITMENUPOPUP:
-        UpdateMenuState(reinterpret_cast<HMENU>(wParam));
-        break;
-    case WM_CLOSE:
-        OnClose(window);
-        return 0;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
+    case WM_INITMENUPOPUP: UpdateMenuState(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_CLOSE: OnClose(window); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case UM_OPENDOCUMENT:
         OnOpenDocument(reinterpret_cast<const wchar_t*>(wParam),
                        reinterpret_cast<const wchar_t*>(lParam));

@@ -12,18 +12,12 @@ namespace {
 
 const char* ResultName(LoadResult result) {
     switch (result) {
-    case LoadOk:
-        return "LoadOk";
-    case LoadObjectFile:
-        return "LoadObjectFile";
-    case LoadXmlError:
-        return "LoadXmlError";
-    case LoadOpenFailed:
-        return "LoadOpenFailed";
-    case LoadNoMemory:
-        return "LoadNoMemory";
-    case LoadNotGroupFile:
-        return "LoadNotGroupFile";
+    case LoadOk: return "LoadOk";
+    case LoadObjectFile: return "LoadObjectFile";
+    case LoadXmlError: return "LoadXmlError";
+    case LoadOpenFailed: return "LoadOpenFailed";
+    case LoadNoMemory: return "LoadNoMemory";
+    case LoadNotGroupFile: return "LoadNotGroupFile";
     }
     return "LoadNotGroupFile";
 }
@@ -132,27 +126,13 @@ std::string JsonString(const std::u16string& text) {
     for (char ch : utf8) {
         unsigned char c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
         default:
             if (c < 0x20) {
                 char escaped[8];

@@ -224,11 +224,8 @@ void TakeElementName(LoaderState& state, const XML_Char* elementName) {
 void TakeAttributes(LoaderState& state, const XML_Char** attributes) {
     bool none = attributes[0] == nullptr;
     switch (state.CurrentKind) {
-    case KindNone:
-        break;
-    case KindRoot:
-        ReadHeader(state, attributes);
-        break;
+    case KindNone: break;
+    case KindRoot: ReadHeader(state, attributes); break;
     case KindObject:
         if (!none)
             ReadObject(state, state.Document->Objects, attributes);
@@ -392,12 +389,9 @@ LoadResult LoadGroupDocument(std::u16string& path, GroupDocument* document) {
         FreeGroupDocument(document);
         std::string bytes;
         switch (ReadWholeFile(path, bytes)) {
-        case ReadOk:
-            break;
-        case ReadOpenFailed:
-            return LoadOpenFailed;
-        case ReadNoMemory:
-            return LoadNoMemory;
+        case ReadOk: break;
+        case ReadOpenFailed: return LoadOpenFailed;
+        case ReadNoMemory: return LoadNoMemory;
         }
         return LoadBytes(bytes, std::move(base), document);
     } catch (const std::bad_alloc&) {
