@@ -169,13 +169,23 @@ bool MarkerFollows(const XML_Char** attributes, size_t fileInfoIndex) {
     return false;
 }
 
+// expat takes ª, µ and º in the names of UTF-16 and ISO-8859-1 files but refuses them in UTF-8
+// ones; a header name keeping one of them would make the next UTF-8 save unreadable.
+Text WritableAttributeName(const XML_Char* name) {
+    Text text(Str(name));
+    for (char16_t& c : text)
+        if (c == 0xAA || c == 0xB5 || c == 0xBA)
+            c = u'_';
+    return text;
+}
+
 void ReadHeader(LoaderState& state, const XML_Char** attributes) {
     Text header;
     for (size_t i = 0; attributes[i]; i += 2) {
         Text value(Str(attributes[i + 1]));
         if (NameIs(Str(attributes[i]), "FileInfo") && !MarkerFollows(attributes, i))
             value += EditMarker;
-        header += Str(attributes[i]);
+        header += WritableAttributeName(attributes[i]);
         header += u"=\"";
         header += EscapeAttributeValue(value);
         header += u"\" ";

@@ -132,6 +132,15 @@ TEST(LoaderHeader, ValuesThatWouldBreakTheFileAreHeldAsReferences) {
     EXPECT_EQ(*loaded.Document.HeaderText, u"A=\"x&#38;&#34;&#60;&#9;&#10;&#13;y\" ");
 }
 
+TEST(LoaderHeader, NamesOnlySomeEncodingsAcceptAreMadeWritable) {
+    ScratchFolder folder;
+    Loaded loaded =
+        LoadText(folder, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"
+                         "<GRUPPENOBJECT><Props F\xAA\xB5\xBA=\"\xBA\"/></GRUPPENOBJECT>");
+    ASSERT_EQ(loaded.Result, LoadOk);
+    EXPECT_EQ(*loaded.Document.HeaderText, u"F___=\"º\" ");
+}
+
 TEST(LoaderAttributes, ObjectFieldsFollowTheirRules) {
     ScratchFolder folder;
     Loaded loaded = LoadText(
