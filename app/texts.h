@@ -2,10 +2,13 @@
 // and the version data are in resources/zellora.rc.
 #pragma once
 
+// The texts that the command line shows too are defined with the core.
+#include "document/messages.h"
+
 inline constexpr char16_t TextProgramName[] = u"Zellora";
 inline constexpr char16_t TextCaptionFormat[] = u"%s - %s";
 inline constexpr char16_t TextStartTitle[] = u"Unbenannt";
-inline constexpr char16_t TextUntitled[] = u"(unbenannt)";
+inline constexpr const char16_t* TextUntitled = Texts::Untitled;
 inline constexpr char16_t TextNeedsUnicode[] =
     u"Programm arbeitet mit Unicode und setzt Windows NT voraus!";
 
@@ -14,15 +17,13 @@ inline constexpr char16_t TextRemoveButton[] = u"Löschen";
 inline constexpr char16_t TextListFontFace[] = u"Tahoma";
 
 inline constexpr char16_t TextSavePrompt[] = u"Veraenderungen in %s speichern?";
-inline constexpr char16_t TextIsObjectFile[] = u"%s ist eine Objektdatei";
-inline constexpr char16_t TextBadXml[] = u"%s ist eine fehlerhafte XML-Datei!";
-inline constexpr char16_t TextOpenFailed[] = u"%s konnte nicht geöffnet werden: %s";
-inline constexpr char16_t TextNoMemory[] =
-    u"%s konnte nicht eingelesen werden, da nicht genug Speicher frei ist";
-inline constexpr char16_t TextNotGroupFile[] = u"%s ist weder eine Gruppen- noch ein Objektdatei";
+inline constexpr const char16_t* TextIsObjectFile = Texts::OpenObjectFile;
+inline constexpr const char16_t* TextBadXml = Texts::OpenXmlError;
+inline constexpr const char16_t* TextOpenFailed = Texts::OpenFailed;
+inline constexpr const char16_t* TextNoMemory = Texts::OpenNoMemory;
+inline constexpr const char16_t* TextNotGroupFile = Texts::OpenNotGroupFile;
 inline constexpr char16_t TextListFillFailed[] = u"Fehler beim Darstellen von %s";
-inline constexpr char16_t TextUnicodeLost[] =
-    u"Beim Speichern gingen Unicode Informationen verloren!";
+inline constexpr const char16_t* TextUnicodeLost = Texts::UnicodeLostOnSave;
 inline constexpr char16_t TextCannotOpen[] = u"Fehler beim Öffnen von %s";
 inline constexpr char16_t TextNameTooLong[] = u"Der Dateiname %s ist zu lang";
 inline constexpr char16_t TextSystemErrorCaption[] = u"GetLastError";

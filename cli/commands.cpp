@@ -95,7 +95,7 @@ bool LoadGroupFileOrSay(const std::u16string& path, GroupDocument& document) {
     if (result == LoadOk)
         return true;
     std::u16string system = result == LoadOpenFailed ? LastSystemErrorText() : std::u16string();
-    PrintError(OpenResultMessage(result, FileTitleOf(path), system));
+    PrintError(OpenResultMessage(result, FileNameOf(path), system));
     return false;
 }
 

@@ -27,12 +27,12 @@ void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
     switch (message) {
     case UM_EXPORTNOTFOUND: {
         std::u16string shown = name && *name ? std::u16string(name) : Texts::Untitled;
-        PrintLine(FillText(Texts::ExportNotFound, shown));
+        PrintLine(FillText(Texts::ExportNotFound, {shown}));
         break;
     }
-    case UM_EXPORTLOOP: PrintLine(FillText(Texts::ExportLoop, watch.OutputPath)); break;
+    case UM_EXPORTLOOP: PrintLine(FillText(Texts::ExportLoop, {watch.OutputPath})); break;
     case UM_EXPORTCANNOTCREATE:
-        PrintLine(FillText(Texts::ExportCannotCreate, watch.OutputPath));
+        PrintLine(FillText(Texts::ExportCannotCreate, {watch.OutputPath}));
         break;
     case UM_EXPORTDONE: {
         watch.Completion.Done = true;
@@ -68,7 +68,8 @@ bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
     bool succeeded = job.Succeeded != 0;
     bool inPlace = FinishExportOutput(job);
     if (started && succeeded && !inPlace)
-        PrintLine(FillText(Texts::ExportCannotCreate, outputPath) + u": " + LastSystemErrorText());
+        PrintLine(FillText(Texts::ExportCannotCreate, {outputPath}) + u": " +
+                  LastSystemErrorText());
 
     SetCurrentFolder(previousFolder);
     DocumentFolder = previousDocumentFolder;

@@ -1,6 +1,7 @@
 // Texts that both the editor and the command line show, each defined once.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "document/loader.h"
@@ -22,12 +23,12 @@ constexpr const char16_t* ExportCannotCreate = u"%s konnte nicht angelegt werden
 constexpr const char16_t* RootNotSet = u"Ferrolino Pfad konnte nicht gesetzt werden!";
 } // namespace Texts
 
-// The format with each %s replaced, in order, by the next argument.
-std::u16string FillText(const char16_t* format, const std::u16string& first,
-                        const std::u16string& second = std::u16string());
+// The format with each %s replaced, in order, by the next argument; a %s without an argument
+// stays as it is.
+std::u16string FillText(const std::u16string& format, std::initializer_list<std::u16string> args);
 
-// The name of the file without its folder, as a file title shows it.
-std::u16string FileTitleOf(const std::u16string& path);
+// The name of the file without its folder.
+std::u16string FileNameOf(const std::u16string& path);
 
 // The message the editor's Open shows for a load result other than LoadOk; empty for LoadOk.
 std::u16string OpenResultMessage(LoadResult result, const std::u16string& title,

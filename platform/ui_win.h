@@ -3,6 +3,8 @@
 // The boxes and the shared file dialog that every window of the editor uses live here too.
 #pragma once
 
+#include "document/messages.h" // FillText
+
 #include <windows.h>
 #include <commdlg.h>
 #include <shlobj.h>
@@ -32,9 +34,6 @@ extern OPENFILENAMEW FileDialogRecord;
 
 // A file name, title or folder fits the system's buffers with at most this many characters.
 constexpr size_t MaxNameLength = MAX_PATH - 1;
-
-// Each "%s" of format in turn replaced by the next argument.
-std::u16string FillText(const std::u16string& format, std::initializer_list<std::u16string> args);
 
 // A warning with the caption "Zellora" and the exclamation icon. With an argument the format
 // is filled with it, an empty argument reading "(unbenannt)".
