@@ -3,7 +3,7 @@
 add_library(zellora_expat INTERFACE)
 target_compile_definitions(zellora_expat INTERFACE XML_UNICODE)
 if(WIN32)
-  set(ZELLORA_EXPAT_PREFIX "/opt/zellora/expat-i686" CACHE PATH "MinGW build of expat (UTF-16)")
+  set(ZELLORA_EXPAT_PREFIX "/opt/zellora/expat-${CMAKE_SYSTEM_PROCESSOR}" CACHE PATH "MinGW build of expat (UTF-16)")
   find_library(ZELLORA_EXPAT_LIBRARY NAMES expatw PATHS ${ZELLORA_EXPAT_PREFIX}/lib NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   target_include_directories(zellora_expat INTERFACE ${ZELLORA_EXPAT_PREFIX}/include)
   target_compile_definitions(zellora_expat INTERFACE XML_STATIC)

@@ -121,7 +121,7 @@ TEST_F(DocumentTest, OpenRunsTheDialogAndShowsTheChosenFile) {
     ASSERT_EQ(Script.Dialogs.size(), 1u);
     const FileDialogCall& call = Script.Dialogs[0];
     EXPECT_FALSE(call.Save);
-    EXPECT_EQ(call.StructSize, 88u);
+    EXPECT_EQ(call.StructSize, sizeof(OPENFILENAMEW)); // 88 bytes in the 32-bit program
     EXPECT_EQ(call.Owner, Window);
     EXPECT_EQ(call.Flags, DWORD(OFN_CREATEPROMPT | OFN_HIDEREADONLY));
     EXPECT_EQ(call.DefaultExtension, u"txt");
