@@ -404,6 +404,9 @@ TEST_F(FlattenTest, GroupsContainingThemselvesAreLoops) {
         {"through ..",
          {{"x\\A.fzlgrp", "..\\y\\B.fzlgrp"}, {"y\\B.fzlgrp", "..\\x\\.\\A.fzlgrp"}},
          2},
+        // "/" separates folders as "\\" does.
+        {"through / and ..", {{"A.fzlgrp", "sub/..\\A.fzlgrp"}}, 1},
+        {"with /", {{"x\\A.fzlgrp", "../y/B.fzlgrp"}, {"y\\B.fzlgrp", "..\\x/./A.fzlgrp"}}, 2},
         {"deeper",
          {{"A.fzlgrp", "B.fzlgrp"}, {"B.fzlgrp", "C.fzlgrp"}, {"C.fzlgrp", "B.fzlgrp"}},
          3},
@@ -706,7 +709,7 @@ TEST_F(FlattenTest, LargeExportTakesTimeInProportion) {
     EXPECT_LT(perEntry[1], perEntry[0] * 4);
 }
 
-TEST(LexicallyNormalisedTest, ResolvesDotsAndDoubledBackslashesOnly) {
+TEST(LexicallyNormalisedTest, ResolvesDotsAndDoubledSeparatorsOnly) {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"C:\\a\\.\\b\\\\c\\..\\d.fzlgrp", u"C:\\a\\b\\d.fzlgrp"},
         {u"C:\\..\\a.fzlgrp", u"C:\\a.fzlgrp"},
@@ -716,7 +719,9 @@ TEST(LexicallyNormalisedTest, ResolvesDotsAndDoubledBackslashesOnly) {
         {u"C:x\\..\\A.fzlgrp", u"C:A.fzlgrp"},
         {u"\\\\server\\share\\.\\A.fzlgrp", u"\\\\server\\share\\A.fzlgrp"},
         {u"Z:\\Sim\\A.FZLGRP", u"Z:\\Sim\\A.FZLGRP"},
-        {u"a/../b.fzlgrp", u"a/../b.fzlgrp"},
+        {u"a/../b.fzlgrp", u"b.fzlgrp"},
+        {u"C:/Sim//x/.\\A.fzlgrp", u"C:\\Sim\\x\\A.fzlgrp"},
+        {u"//server/share/A.fzlgrp", u"\\\\server\\share\\A.fzlgrp"},
         {u"", u""},
     };
     for (const auto& [name, normalised] : cases)
