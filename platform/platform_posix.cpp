@@ -165,7 +165,7 @@ bool FollowLinks(const std::string& native, std::string& target, struct stat& st
         if (n < 0)
             return Fail(errno);
         std::string next(link.data(), size_t(n));
-        target = next[0] == '/' ? next : FolderOfNative(target) + "/" + next;
+        target = !next.empty() && next[0] == '/' ? next : FolderOfNative(target) + "/" + next;
     }
     return Fail(ELOOP);
 }
@@ -405,7 +405,7 @@ bool FileExists(const std::u16string& path) {
 }
 
 bool DeleteFileAt(const std::u16string& path) {
-    std::string native = ToNativePath(path);
+    std::string native = ToUnresolvedNativePath(path); // never another file of that name
     if (native.empty() || unlink(native.c_str()) != 0)
         return Fail(native.empty() ? ENOENT : errno);
     return true;
