@@ -19,6 +19,7 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -448,9 +449,14 @@ TEST_F(FlattenTest, GroupsThatCannotBeReadStopTheExport) {
     Folder.Write("obj.fzlobj", "<?xml version=\"1.0\"?><OBJECT><Point /></OBJECT>");
     Folder.Write("broken.fzlgrp", "<?xml version=\"1.0\"?><GRUPPENOBJECT><Props>");
     Folder.Write("other.fzlgrp", "<?xml version=\"1.0\"?><ANDERES />");
-    const std::u16string names[] = {Folder.File("fehlt.fzlgrp"), Folder.File("obj.fzlobj"),
-                                    Folder.File("broken.fzlgrp"), Folder.File("other.fzlgrp"),
-                                    u"\\fehlt\\woanders.fzlgrp"};
+    std::vector<std::u16string> names = {Folder.File("fehlt.fzlgrp"), Folder.File("obj.fzlobj"),
+                                         Folder.File("broken.fzlgrp"), Folder.File("other.fzlgrp"),
+                                         u"\\fehlt\\woanders.fzlgrp"};
+#ifndef _WIN32
+    // A pipe would keep the export waiting for a writer that never comes.
+    ASSERT_EQ(mkfifo((Folder.Native + "/pipe.fzlgrp").c_str(), 0644), 0);
+    names.push_back(Folder.File("pipe.fzlgrp"));
+#endif
     for (const std::u16string& name : names) {
         SCOPED_TRACE(U8(name));
         ToldMessages told;
@@ -465,7 +471,7 @@ TEST_F(FlattenTest, GroupsThatCannotBeReadStopTheExport) {
         EXPECT_EQ(outcome.Reports[0].Name, name);
         EXPECT_EQ(*document.IObjects[0]->Name, name);
         EXPECT_EQ(Folder.Read("flat.fzlgrp"), "alt");
-        EXPECT_EQ(FilesIn(Folder).size(), 4u);
+        EXPECT_EQ(FilesIn(Folder).size(), names.size() == 5 ? 4u : 5u);
     }
 }
 
