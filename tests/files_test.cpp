@@ -17,10 +17,8 @@
 #else
 #include <csignal>
 #include <dirent.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -128,31 +126,19 @@ TEST(InputFiles, OnlyRegularFilesAreRead) {
 
 TEST(OutputFiles, WhatIsNoRegularFileIsNotReplaced) {
     ScratchFolder folder;
-    std::string pipe = folder.Native + "/pipe.fzlgrp";
-    std::string device = folder.Native + "/null.fzlgrp";
-    std::string socketName = folder.Native + "/socket.fzlgrp";
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
-    bool withDevice = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; // superuser
-    int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    bool withSocket = socketName.size() < sizeof address.sun_path;
-    if (withSocket) {
-        socketName.copy(address.sun_path, socketName.size());
-        withSocket = bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
+    ASSERT_EQ(mkfifo((folder.Native + "/pipe.fzlgrp").c_str(), 0644), 0);
+    // A device of its own, where the superuser may make one: never the machine's.
+    mknod((folder.Native + "/null.fzlgrp").c_str(), S_IFCHR | 0666, makedev(1, 3));
     folder.Write("ordner\\a", "");
-    for (const char* name : {"pipe.fzlgrp", "null.fzlgrp", "socket.fzlgrp", "ordner"}) {
-        if ((name[0] == 'n' && !withDevice) || (name[0] == 's' && !withSocket))
-            continue;
-        struct stat before, after;
-        lstat((folder.Native + "/" + name).c_str(), &before);
+    Names before = NamesIn(folder.Native);
+    for (const std::string& name : before) {
+        struct stat was, is;
+        lstat((folder.Native + "/" + name).c_str(), &was);
         EXPECT_FALSE(Replace(folder.File(name), "neu")) << name;
-        lstat((folder.Native + "/" + name).c_str(), &after);
-        EXPECT_EQ(after.st_mode, before.st_mode) << name;
+        lstat((folder.Native + "/" + name).c_str(), &is);
+        EXPECT_EQ(is.st_mode, was.st_mode) << name;
     }
-    close(listener);
-    EXPECT_EQ(NamesIn(folder.Native).size(), 2u + withDevice + withSocket);
+    EXPECT_EQ(NamesIn(folder.Native), before);
 }
 
 TEST(OutputFiles, AReplacedFileKeepsItsPermissionsAndOwner) {
