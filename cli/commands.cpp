@@ -37,6 +37,36 @@ int Usage(const char* problem) {
     return ExitUsage;
 }
 
+// The name as text: bytes that are not UTF-8 are shown as \xNN.
+std::string Printable(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size();) {
+        unsigned char lead = static_cast<unsigned char>(name[i]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 4;
+        std::string sequence = name.substr(i, length);
+        if (lead >= 0x80 && Utf16ToUtf8(Utf8ToUtf16(sequence)) != sequence) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02x", lead);
+            out += escaped;
+            ++i;
+            continue;
+        }
+        out += sequence;
+        i += length;
+    }
+    return out;
+}
+
+// A native name in the program's form; false (and said why) when that form cannot name it
+// exactly, for the mapped name could be another file.
+bool ProgramPath(const std::string& native, std::u16string& path) {
+    path = FromNativePath(native);
+    if (!path.empty())
+        return true;
+    RefuseInexactName(native);
+    return false;
+}
+
 struct Options {
     std::string Encoding;
     std::string Root;
@@ -73,11 +103,12 @@ bool ReadOptions(const std::vector<std::string>& args, size_t first, bool allowE
     return true;
 }
 
-std::u16string RootFolder(const std::string& native) {
-    std::u16string root = FromNativePath(native);
-    if (root.empty() || root.back() != u'\\')
+bool RootFolder(const std::string& native, std::u16string& root) {
+    if (!ProgramPath(native, root))
+        return false;
+    if (root.back() != u'\\')
         root += u'\\';
-    return root;
+    return true;
 }
 
 // Loads a file as the editor's Open would, with names completed against its folder.
@@ -102,8 +133,11 @@ bool LoadGroupFileOrSay(const std::u16string& path, GroupDocument& document) {
 int RunInfo(const std::vector<std::string>& args) {
     if (args.size() != 2)
         return Usage("info erwartet genau eine Datei");
+    std::u16string path;
+    if (!ProgramPath(args[1], path))
+        return ExitFailed;
     GroupDocument document;
-    LoadResult result = LoadForCli(FromNativePath(args[1]), document);
+    LoadResult result = LoadForCli(path, document);
     std::string json = DocumentJson(result, WriteUtf8, document);
     fputs(json.c_str(), stdout);
     return (result == LoadOk || result == LoadObjectFile) ? ExitOk : ExitFailed;
@@ -116,9 +150,11 @@ int RunResave(const std::vector<std::string>& args) {
         return Usage(problem.c_str());
     if (options.Files.size() != 2)
         return Usage("resave erwartet EIN und AUS");
-    std::u16string in = FromNativePath(options.Files[0]);
-    std::u16string out = FromNativePath(options.Files[1]);
-    SimulatorRoot = options.HasRoot ? RootFolder(options.Root) : std::u16string();
+    std::u16string in, out, root;
+    if (!ProgramPath(options.Files[0], in) || !ProgramPath(options.Files[1], out) ||
+        (options.HasRoot && !RootFolder(options.Root, root)))
+        return ExitFailed;
+    SimulatorRoot = root;
     GroupDocument document;
     if (!LoadGroupFileOrSay(in, document))
         return ExitFailed;
@@ -143,18 +179,26 @@ int RunExport(const std::vector<std::string>& args) {
         return Usage(problem.c_str());
     if (options.Files.size() != 2)
         return Usage("export erwartet EIN und AUS");
-    std::u16string in = FromNativePath(options.Files[0]);
-    std::u16string out = FromNativePath(options.Files[1]);
+    std::u16string in, out, root;
+    if (!ProgramPath(options.Files[0], in) || !ProgramPath(options.Files[1], out) ||
+        (options.HasRoot && !RootFolder(options.Root, root)))
+        return ExitFailed;
     GroupDocument document;
     if (!LoadGroupFileOrSay(in, document))
         return ExitFailed;
-    return RunExportCommand(document, out, options.HasRoot ? RootFolder(options.Root) : u"",
-                            options.HasRoot)
-               ? ExitOk
-               : ExitFailed;
+    return RunExportCommand(document, out, root, options.HasRoot) ? ExitOk : ExitFailed;
 }
 
 } // namespace
+
+int RefuseInexactName(const std::string& name) {
+    fprintf(stderr,
+            "zellora-cli: %s: Dieser Name kann nicht genau dargestellt werden: er oder der "
+            "aktuelle Ordner enthält Bytes, die kein UTF-8 sind, oder einen \\. Nichts wurde "
+            "gelesen oder geschrieben.\n",
+            Printable(name).c_str());
+    return ExitFailed;
+}
 
 int RunCli(const std::vector<std::string>& args) {
     if (args.empty())

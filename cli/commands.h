@@ -9,3 +9,7 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 int RunCli(const std::vector<std::string>& arguments);
+
+// Says on standard error that the name given cannot be named exactly in the program's form,
+// and returns ExitFailed: nothing has been read or written.
+int RefuseInexactName(const std::string& name);

@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "platform/platform.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -8,16 +10,20 @@ int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
-        int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(size > 0 ? size - 1 : 0, '\0');
-        if (size > 1)
-            WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &arg[0], size, nullptr, nullptr);
+        // A lone surrogate has no UTF-8 form; replaced, the name could be another file's.
+        int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argv[i], -1, nullptr, 0,
+                                       nullptr, nullptr);
+        if (size <= 0)
+            return RefuseInexactName(std::to_string(i) + ". Argument");
+        std::string arg(size - 1, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &arg[0], size, nullptr, nullptr);
         arguments.push_back(arg);
     }
     return RunCli(arguments);
 }
 #else
 int main(int argc, char** argv) {
+    RemoveTemporaryFileOnInterrupt();
     return RunCli(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

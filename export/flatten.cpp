@@ -1,5 +1,6 @@
 #include "export/flatten.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <new>
@@ -174,7 +175,10 @@ void Worker(void* argument) {
 
 } // namespace
 
-std::u16string LexicallyNormalised(const std::u16string& name) {
+std::u16string LexicallyNormalised(const std::u16string& written) {
+    // "/" separates folders on Windows as "\\" does.
+    std::u16string name = written;
+    std::replace(name.begin(), name.end(), u'/', u'\\');
     std::u16string prefix;
     size_t start = 0;
     bool rooted = false;

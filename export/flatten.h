@@ -68,6 +68,6 @@ struct ExportCompletion {
 };
 void WaitForExportDone(const ExportCompletion& completion);
 
-// The name with "." and ".." components and doubled backslashes resolved, as far as the
-// text alone allows; what the loop check compares (besides letter case).
+// The name with "." and ".." components and doubled separators resolved ("/" counts as
+// "\\"), as far as the text alone allows; what the loop check compares (besides letter case).
 std::u16string LexicallyNormalised(const std::u16string& name);

@@ -7,8 +7,12 @@ std::u16string DocumentFolder;
 
 namespace {
 
-bool StartsWithIgnoreCase(const std::u16string& path, const std::u16string& prefix) {
-    if (path.size() < prefix.size())
+// A backslash right after the prefix would survive the cut and change what kind of name the
+// rest is (a doubled one makes a network name, a single one a root-relative name), so such
+// a name never counts as below the prefix.
+bool IsBelow(const std::u16string& path, const std::u16string& prefix) {
+    if (path.size() < prefix.size() ||
+        (path.size() > prefix.size() && path[prefix.size()] == u'\\'))
         return false;
     for (size_t i = 0; i < prefix.size(); ++i)
         if (FoldCase(path[i]) != FoldCase(prefix[i]))
@@ -20,9 +24,9 @@ bool StartsWithIgnoreCase(const std::u16string& path, const std::u16string& pref
 
 std::u16string& MakeRelativePath(std::u16string& path) {
     // The root's trailing backslash stays as the mark of a root-relative name.
-    if (!SimulatorRoot.empty() && StartsWithIgnoreCase(path, SimulatorRoot))
+    if (!SimulatorRoot.empty() && IsBelow(path, SimulatorRoot))
         path.erase(0, SimulatorRoot.size() - 1);
-    if (!DocumentFolder.empty() && StartsWithIgnoreCase(path, DocumentFolder))
+    if (!DocumentFolder.empty() && IsBelow(path, DocumentFolder))
         path.erase(0, DocumentFolder.size());
     return path;
 }

@@ -19,6 +19,11 @@ std::u16string FolderFromInstallPaths(const std::u16string& value) {
     if (slash != std::u16string::npos && slash >= 1) {
         text.resize(slash + 1);
     }
+    // Without a backslash there is no folder ("C:", "D:Sim"): shortening against such a
+    // root would cut names apart. It counts as not found, and browsing follows.
+    if (text.empty() || text.back() != u'\\') {
+        return {};
+    }
     return text;
 }
 

@@ -6,8 +6,8 @@
 
 // The folder in the value "Paths" of the install key: the text before the first "|" (a "|"
 // in the last place does not count), cut after its last backslash so that a stored program
-// path leaves its folder. A text without a backslash after its first character stays as it
-// is. Empty when the text before the "|" does not fit 259 characters.
+// path leaves its folder. Empty when that leaves no folder ending in a backslash ("C:",
+// "D:Sim") or when the text before the "|" does not fit 259 characters.
 std::u16string FolderFromInstallPaths(const std::u16string& value);
 
 // A picked folder with exactly one trailing backslash; empty when it would no longer fit

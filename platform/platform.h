@@ -11,15 +11,20 @@
 enum ReadResult { ReadOk, ReadOpenFailed, ReadNoMemory };
 
 // Reads the whole file into bytes. ReadOpenFailed when it cannot be opened or read
-// completely (a directory, no permission, a short read), ReadNoMemory when it is larger
-// than memory allows. The reason is kept for LastSystemErrorText.
+// completely (anything but a regular file, no permission, a short read), without waiting for
+// a pipe or a device; ReadNoMemory when it is larger than memory allows. The reason is kept
+// for LastSystemErrorText.
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes);
 
 // A file being written. Bytes go to a temporary file beside the target; only
 // CommitOutputFile puts it in the target's place, so a failed write leaves the old file.
-// None of these functions throws, not even when memory runs out.
+// The target is exactly the file named (no letter-case lookup); a symbolic link is followed
+// and stays, its target is replaced. A target that exists must be a regular file the user
+// may write; the new file keeps its permissions. None of these functions throws, not even
+// when memory runs out.
 struct OutputFile {
     std::u16string TargetPath;
+    std::string TargetNative; // the file replaced, links followed, in the platform's form
     std::u16string TemporaryPath;
     // The same in the platform's form, so that discarding never needs memory.
     std::string TemporaryNative;
@@ -41,11 +46,17 @@ bool DeleteFileAt(const std::u16string& path);
 std::u16string GetCurrentFolder(); // without a trailing backslash, as the system gives it
 bool SetCurrentFolder(const std::u16string& path);
 // Turns a native path of the platform (as given on a command line) into the program's form.
+// Empty when that form cannot name the file exactly (bytes that are not UTF-8, a backslash
+// in a name): mapped anyway, it could name another file.
 std::u16string FromNativePath(const std::string& nativePath);
 std::string ToNativePath(const std::u16string& path);
 
 // The system's text for the last failure of a call above.
 std::u16string LastSystemErrorText();
+
+// On an interrupt (Ctrl+C, SIGTERM, SIGHUP) the temporary file of the output being written is
+// deleted before the process ends as the signal says. For the command line.
+void RemoveTemporaryFileOnInterrupt();
 
 // Starts fn(argument) on a new thread that nobody waits for; false when it cannot start.
 bool StartWorkerThread(void (*fn)(void*), void* argument);

@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -21,6 +24,9 @@ namespace {
 
 thread_local int LastError = 0;
 
+// Reasons of the program's own, beside the system's error numbers.
+constexpr int ErrorNotRegularFile = -2;
+
 bool Fail(int error) {
     LastError = error;
     return false;
@@ -29,6 +35,11 @@ bool Fail(int error) {
 bool Exists(const std::string& native) {
     struct stat st;
     return lstat(native.c_str(), &st) == 0;
+}
+
+// Bytes that the program's UTF-16 holds exactly: they come back unchanged.
+bool IsExactUtf8(const std::string& bytes) {
+    return Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes;
 }
 
 std::vector<std::string> SplitComponents(const std::string& path) {
@@ -53,7 +64,8 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& compo
     std::u16string wanted = Utf8ToUtf16(component);
     std::string found = component;
     while (dirent* entry = readdir(dir)) {
-        if (EqualsIgnoreCase(Utf8ToUtf16(entry->d_name), wanted)) {
+        // A name that is no UTF-8 is not the one wanted, whatever its decoded form says.
+        if (EqualsIgnoreCase(Utf8ToUtf16(entry->d_name), wanted) && IsExactUtf8(entry->d_name)) {
             found = entry->d_name;
             break;
         }
@@ -82,8 +94,12 @@ std::string ResolveLetterCase(const std::string& native) {
     return resolved;
 }
 
-std::string ToUnresolvedNativePath(const std::u16string& path) {
+// The native name of path with its letters as they are; empty (and the reason in error)
+// when there is none.
+std::string ToUnresolvedNativePath(const std::u16string& path, int* error = nullptr) {
     std::u16string rest = path;
+    if (error)
+        *error = ENOENT;
     if (rest.size() >= 2 && rest[1] == u':') {
         char16_t drive = FoldCase(rest[0]);
         if (drive != u'z')
@@ -97,7 +113,23 @@ std::string ToUnresolvedNativePath(const std::u16string& path) {
     for (char16_t& c : rest)
         if (c == u'\\')
             c = u'/';
-    return Utf16ToUtf8(rest);
+    std::string native = Utf16ToUtf8(rest);
+    if (Utf8ToUtf16(native) != rest) { // a lone surrogate would become U+FFFD
+        if (error)
+            *error = EILSEQ;
+        return "";
+    }
+    return native;
+}
+
+std::string NativeCurrentFolder() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE)
+            return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
 }
 
 std::string FolderOfNative(const std::string& native) {
@@ -110,6 +142,72 @@ std::string FolderOfNative(const std::string& native) {
 std::string NameOfNative(const std::string& native) {
     size_t slash = native.rfind('/');
     return slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+// The file that writing to native replaces: symbolic links are followed, so that a link
+// stays a link and its target gets the new bytes. exists tells whether that file is there
+// (st then describes it); a dangling link names the file to create.
+bool FollowLinks(const std::string& native, std::string& target, struct stat& st, bool& exists) {
+    target = native;
+    for (int hop = 0; hop < 40; ++hop) {
+        if (lstat(target.c_str(), &st) != 0) {
+            exists = false;
+            return errno == ENOENT || Fail(errno);
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            return true;
+        }
+        std::vector<char> link(size_t(std::max<off_t>(st.st_size, 255)) + 1);
+        ssize_t n;
+        while ((n = readlink(target.c_str(), link.data(), link.size())) >= ssize_t(link.size()))
+            link.resize(link.size() * 2);
+        if (n < 0)
+            return Fail(errno);
+        std::string next(link.data(), size_t(n));
+        target = !next.empty() && next[0] == '/' ? next : FolderOfNative(target) + "/" + next;
+    }
+    return Fail(ELOOP);
+}
+
+// A file that exists is replaced only when it is a regular file the user may write; a
+// file without any write permission counts as read-only even for the superuser, as the
+// read-only attribute does on Windows.
+bool MayReplace(const std::string& target, const struct stat& st) {
+    if (S_ISDIR(st.st_mode))
+        return Fail(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return Fail(ErrorNotRegularFile);
+    if (access(target.c_str(), W_OK) != 0)
+        return Fail(errno);
+    if ((st.st_mode & 0222) == 0)
+        return Fail(EACCES);
+    return true;
+}
+
+// The name of the temporary file being written, for the interrupt handler. It owns what it
+// takes out, so that a handler and the writer never free the same name.
+std::atomic<char*> PendingTemporary{nullptr};
+
+void NotePendingTemporary(const std::string& name) {
+    char* copy = strdup(name.c_str());
+    char* none = nullptr;
+    if (copy && !PendingTemporary.compare_exchange_strong(none, copy))
+        free(copy);
+}
+
+void ForgetPendingTemporary(const std::string& name) {
+    char* current = PendingTemporary.load();
+    if (current && name == current && PendingTemporary.compare_exchange_strong(current, nullptr))
+        free(current);
+}
+
+void OnInterrupt(int signalNumber) {
+    int savedErrno = errno;
+    if (char* name = PendingTemporary.exchange(nullptr))
+        unlink(name);
+    errno = savedErrno;
+    raise(signalNumber); // the handler was reset: the signal ends the process as usual
 }
 
 void SyncFolder(const std::string& folder) {
@@ -129,10 +227,12 @@ std::string ToNativePath(const std::u16string& path) {
 std::u16string FromNativePath(const std::string& nativePath) {
     std::string absolute = nativePath;
     if (absolute.empty() || absolute[0] != '/') {
-        std::u16string cwd = GetCurrentFolder();
-        std::string base = ToUnresolvedNativePath(cwd);
+        std::string base = NativeCurrentFolder();
         absolute = (base.size() > 1 ? base + "/" : std::string("/")) + absolute;
     }
+    // In the program's form a backslash separates folders; it cannot be part of a name.
+    if (!IsExactUtf8(absolute) || absolute.find('\\') != std::string::npos)
+        return std::u16string();
     std::u16string path = u"Z:" + Utf8ToUtf16(absolute);
     for (char16_t& c : path)
         if (c == u'/')
@@ -143,13 +243,21 @@ std::u16string FromNativePath(const std::string& nativePath) {
 ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     if (InjectedFaults.RefuseRead)
         return Fail(EACCES), ReadOpenFailed;
-    std::string native = ToNativePath(path);
-    int fd = native.empty() ? -1 : open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(native.empty() ? ENOENT : errno), ReadOpenFailed;
+    int error = ENOENT;
+    std::string native = ToUnresolvedNativePath(path, &error);
+    if (native.empty())
+        return Fail(error), ReadOpenFailed;
+    native = ResolveLetterCase(native);
+    // Only regular files are read: a pipe or a device could keep the reader waiting for
+    // ever. Checked before opening (opening a device may do something) and again after.
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (stat(native.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Fail(S_ISDIR(st.st_mode) ? EISDIR : ErrorNotRegularFile), ReadOpenFailed;
+    int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return Fail(errno), ReadOpenFailed;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int error = S_ISDIR(st.st_mode) ? EISDIR : ErrorNotRegularFile;
         close(fd);
         return Fail(error), ReadOpenFailed;
     }
@@ -184,12 +292,16 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
     file.TargetPath = targetPath;
     if (InjectedFaults.RefuseCreate)
         return Fail(EACCES);
-    std::string target = ToNativePath(targetPath);
-    if (target.empty())
-        return Fail(ENOENT);
+    // Exactly the file named: a letter-case lookup could find, and replace, another one.
+    int error = ENOENT;
+    std::string named = ToUnresolvedNativePath(targetPath, &error);
+    if (named.empty())
+        return Fail(error);
+    std::string target;
     struct stat st;
-    if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return Fail(EISDIR);
+    bool exists = false;
+    if (!FollowLinks(named, target, st, exists) || (exists && !MayReplace(target, st)))
+        return false;
     // Every name is made before the file exists and handed over without allocating, so
     // that nothing after its creation can fail and leave it behind unknown.
     std::string native = FolderOfNative(target) + "/." + NameOfNative(target) + ".tmp-XXXXXX";
@@ -201,10 +313,20 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
         temporaryPath[temporaryPath.size() - 6 + i] = char16_t(native[native.size() - 6 + i]);
     file.TemporaryNative.swap(native);
     file.TemporaryPath.swap(temporaryPath);
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    file.TargetNative.swap(target);
     file.Handle = fd;
+    NotePendingTemporary(file.TemporaryNative);
+    if (exists) {
+        // The owner first: changing it may clear the set-user-ID bits the mode then restores.
+        if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Only the superuser may give a file away; the new file stays the writer's.
+        }
+        fchmod(fd, st.st_mode & 07777);
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
     return true;
 }
 
@@ -246,7 +368,7 @@ bool PlatformCommitOutputFile(OutputFile& file) {
         error = errno;
     }
     file.Handle = -1;
-    std::string target = ToNativePath(file.TargetPath);
+    const std::string& target = file.TargetNative;
     std::string folder = FolderOfNative(target); // nothing may fail once the file is in place
     if (ok && InjectedFaults.RefuseReplace) {
         ok = false;
@@ -256,10 +378,11 @@ bool PlatformCommitOutputFile(OutputFile& file) {
         ok = false;
         error = errno;
     }
-    if (!ok) {
+    if (!ok)
         unlink(temporary.c_str());
+    ForgetPendingTemporary(temporary);
+    if (!ok)
         return Fail(error);
-    }
     SyncFolder(folder);
     return true;
 }
@@ -268,8 +391,10 @@ void DiscardOutputFile(OutputFile& file) {
     if (file.Handle >= 0)
         close(int(file.Handle));
     file.Handle = -1;
-    if (!file.TemporaryNative.empty())
+    if (!file.TemporaryNative.empty()) {
         unlink(file.TemporaryNative.c_str());
+        ForgetPendingTemporary(file.TemporaryNative);
+    }
     file.TemporaryNative.clear();
     file.TemporaryPath.clear();
 }
@@ -280,20 +405,14 @@ bool FileExists(const std::u16string& path) {
 }
 
 bool DeleteFileAt(const std::u16string& path) {
-    std::string native = ToNativePath(path);
+    std::string native = ToUnresolvedNativePath(path); // never another file of that name
     if (native.empty() || unlink(native.c_str()) != 0)
         return Fail(native.empty() ? ENOENT : errno);
     return true;
 }
 
 std::u16string GetCurrentFolder() {
-    std::vector<char> buffer(PATH_MAX + 1);
-    while (!getcwd(buffer.data(), buffer.size())) {
-        if (errno != ERANGE)
-            return u"Z:\\";
-        buffer.resize(buffer.size() * 2);
-    }
-    std::string cwd = buffer.data();
+    std::string cwd = NativeCurrentFolder();
     std::u16string path = u"Z:" + Utf8ToUtf16(cwd);
     for (char16_t& c : path)
         if (c == u'/')
@@ -309,7 +428,23 @@ bool SetCurrentFolder(const std::u16string& path) {
 }
 
 std::u16string LastSystemErrorText() {
+    if (LastError == ErrorNotRegularFile)
+        return u"Keine gewöhnliche Datei";
     return Utf8ToUtf16(std::strerror(LastError));
+}
+
+void RemoveTemporaryFileOnInterrupt() {
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous;
+        if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue; // started to ignore it (nohup): so it stays
+        struct sigaction action;
+        memset(&action, 0, sizeof action);
+        action.sa_handler = OnInterrupt;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        sigaction(signalNumber, &action, nullptr);
+    }
 }
 
 void NoteOutOfMemory() {

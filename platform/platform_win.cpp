@@ -31,6 +31,11 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return ReadOpenFailed;
+    // Only files on a disk are read: a console or a pipe could keep the reader waiting.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return Fail(ERROR_ACCESS_DENIED), ReadOpenFailed;
+    }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) {
         CloseHandle(file);
@@ -68,7 +73,10 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
     if (InjectedFaults.RefuseCreate)
         return Fail(ERROR_ACCESS_DENIED);
     DWORD attributes = GetFileAttributesW(W(targetPath));
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    // Replacing a read-only file is refused before anything is written, as the system's own
+    // replace would refuse it at the end.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return Fail(ERROR_ACCESS_DENIED);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         // The name is complete before the file exists and is handed over without
@@ -207,6 +215,10 @@ std::u16string LastSystemErrorText() {
     SetLastError(error);
     return result;
 }
+
+// A console program on Windows is ended by Ctrl+C without a chance to close the open
+// temporary file first; nothing is set up here.
+void RemoveTemporaryFileOnInterrupt() {}
 
 void NoteOutOfMemory() {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

@@ -73,6 +73,33 @@ check "object file as IN fails" test $? -eq 1
 check "object file message" grep -qx "Lampe.fzlobj ist eine Objektdatei" "$work/err"
 check "OUT still kept its bytes" test "$(cat "$work/out.fzlgrp")" = alt
 
+# An interrupt while the export runs (here: while a large nested group is read) leaves OUT
+# as it was and no temporary file.
+mkdir "$work/sig"
+python3 -c "
+import sys
+entry = '<Object><Props Position=\"1;2;3\" Name=\"\\\\a.fzlobj\"/></Object>\\n'
+open(sys.argv[1] + '/gross.fzlgrp', 'w').write('<GRUPPENOBJECT><Props/>' + entry * 400000 + '</GRUPPENOBJECT>')
+open(sys.argv[1] + '/top.fzlgrp', 'w').write('<GRUPPENOBJECT><Props/>' + entry + '<IObject><Props Name=\"gross.fzlgrp\"/></IObject></GRUPPENOBJECT>')
+" "$work/sig"
+for signal in INT TERM HUP; do
+  printf 'alt' >"$work/sig/out.fzlgrp"
+  set -m # a background job of a script would otherwise ignore INT
+  "$cli" export --root "$sim" "$work/sig/top.fzlgrp" "$work/sig/out.fzlgrp" 2>/dev/null &
+  pid=$!
+  set +m
+  for _ in $(seq 2000); do
+    compgen -G "$work/sig/.out.fzlgrp.tmp-*" >/dev/null && break
+    sleep 0.01
+  done
+  check "temporary file seen before the $signal" compgen -G "$work/sig/.out.fzlgrp.tmp-*" >/dev/null
+  kill -s "$signal" $pid
+  wait $pid
+  check "$signal ends the export as a signal does" test $? -eq $((128 + $(kill -l "$signal")))
+  check "$signal leaves no temporary file" test "$(ls -A "$work/sig")" = "$(printf 'gross.fzlgrp\nout.fzlgrp\ntop.fzlgrp')"
+  check "$signal leaves OUT as it was" test "$(cat "$work/sig/out.fzlgrp")" = alt
+done
+
 "$cli" export "$scene" >/dev/null 2>&1
 check "one file is a usage error" test $? -eq 2
 "$cli" export --encoding utf-8 "$scene" "$work/x.fzlgrp" >/dev/null 2>&1

@@ -80,6 +80,21 @@ check "no OUT created" test ! -e "$work/neu.fzlgrp"
 "$cli" info "$work/kaputt.fzlgrp" >/dev/null 2>&1
 check "info of a broken file exits 1" test $? -eq 1
 
+# A name that the program cannot represent exactly is refused, never mapped onto another.
+group="$sim/Objekte/Bahnhof/Bahnhof.fzlgrp"
+mkdir "$work/names"
+printf 'fremd' >"$work/names/b"$'\xe4'"hnhof.fzlgrp"
+for command in info resave export; do
+  [ $command = info ] && args=() || args=("$group")
+  "$cli" $command "${args[@]}" "$work/names/b"$'\xf6'"hnhof.fzlgrp" >/dev/null 2>"$work/err"
+  check "$command refuses a name that is not UTF-8" test $? -eq 1
+  check "$command says why" test "$(cat "$work/err")" = "zellora-cli: $work/names/b\\xf6hnhof.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er oder der aktuelle Ordner enthält Bytes, die kein UTF-8 sind, oder einen \\. Nichts wurde gelesen oder geschrieben."
+done
+check "the other file keeps its bytes" test "$(cat "$work/names/"*)" = fremd
+mkfifo "$work/names/pipe.fzlgrp"
+timeout 20 "$cli" resave "$group" "$work/names/pipe.fzlgrp" 2>"$work/err"
+check "a pipe as OUT is refused with the reason" test "$(cat "$work/err")" = "$(echo "Z:$work/names/pipe.fzlgrp" | tr / '\\'): Keine gewöhnliche Datei"
+
 # usage
 "$cli" >/dev/null 2>&1
 check "no command is a usage error" test $? -eq 2

@@ -65,6 +65,34 @@ TEST_F(PathsTest, DocumentFolderForEveryPlace) {
     EXPECT_EQ(DocumentFolder, u"\\" + longName + u"\\");
 }
 
+// A backslash right after the root or the folder would make the rest another kind of name:
+// such a name is left as it is, by every save.
+TEST_F(PathsTest, ABackslashAfterThePrefixKeepsTheName) {
+    struct Case {
+        std::u16string Folder, In, Out;
+    } cases[] = {
+        {u"\\", u"\\\\server\\share\\x.fzlobj", u"\\\\server\\share\\x.fzlobj"},
+        {u"\\", u"\\Objekte\\x.fzlobj", u"Objekte\\x.fzlobj"},
+        {u"\\", u"C:\\Sim\\\\Objekte\\x.fzlobj", u"C:\\Sim\\\\Objekte\\x.fzlobj"},
+        {u"\\", u"C:\\Sim\\Objekte\\x.fzlobj", u"Objekte\\x.fzlobj"},
+        {u"\\Objekte\\", u"C:\\Sim\\Objekte\\\\x.fzlobj", u"\\Objekte\\\\x.fzlobj"},
+        {u"\\\\server\\share\\", u"\\\\server\\share\\x.fzlobj", u"x.fzlobj"},
+        {u"\\\\server\\share\\", u"\\\\server\\share\\\\x.fzlobj",
+         u"\\\\server\\share\\\\x.fzlobj"},
+        {u"\\", u"\\", u""},
+        {u"\\", u"C:\\Sim\\", u""},
+    };
+    for (const Case& c : cases) {
+        DocumentFolder = c.Folder;
+        std::u16string once = Shortened(c.In);
+        EXPECT_EQ(once, c.Out) << U8(c.Folder) << " " << U8(c.In);
+        EXPECT_EQ(Shortened(once), once) << U8(c.In);
+    }
+    DocumentFolder.clear();
+    SetDocumentFolder(u"C:\\Sim\\\\Objekte\\a.fzlgrp");
+    EXPECT_EQ(DocumentFolder, u"C:\\Sim\\\\Objekte\\");
+}
+
 TEST_F(PathsTest, ShorteningIsStable) {
     SetDocumentFolder(u"C:\\Sim\\Objekte\\a.fzlgrp");
     std::u16string once = Shortened(u"C:\\Sim\\Objekte\\Sub\\b.fzlobj");

@@ -93,8 +93,13 @@ TEST(InstallPaths, TakesTheFolderBeforeTheFirstBar) {
         {u"C:\\Sim\\Sim.exe|D:\\Alt\\Sim.exe", u"C:\\Sim\\"},
         {u"C:\\Sim\\|D:\\Alt\\", u"C:\\Sim\\"},
         {u"C:\\Sim\\Sim.exe", u"C:\\Sim\\"},
-        {u"Sim", u"Sim"},       // no backslash: stored as it is
-        {u"\\Sim", u"\\Sim"},   // a backslash in the first place does not count
+        // No folder ending in a backslash: not found, so that browsing follows.
+        {u"Sim", u""},
+        {u"\\Sim", u""}, // a backslash in the first place does not count
+        {u"C:", u""},
+        {u"D:Sim", u""},
+        {u"C:|D:\\Sim\\", u""},
+        {u"\\", u"\\"},
         {u"C:\\Sim|", u"C:\\"}, // a bar in the last place does not count
         {u"|C:\\Sim\\", u""},
         {u"", u""},
