@@ -43,8 +43,10 @@ def _handle_keep_with_next_across_spacers(self, pending):
 
 
 class _KeepTogetherUnlessRoomy(KeepTogether):
-    def __init__(self, content, maxHeight=None):
-        KeepTogether.__init__(self, content, maxHeight or ROOM_FOR_A_SPLIT)
+    def split(self, aW, aH):
+        if aH >= ROOM_FOR_A_SPLIT:
+            return self._content[:]
+        return KeepTogether.split(self, aW, aH)
 
 
 doctemplate.BaseDocTemplate.multiBuild = _multi_build_with_fresh_marks
