@@ -5,13 +5,7 @@ set -u
 make_zip=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 entries() { # name date_time external_attr, one entry a line
   python3 -c 'import sys, zipfile
 for i in zipfile.ZipFile(sys.argv[1]).infolist():
@@ -43,5 +37,4 @@ check "...and leaves no zip" test ! -e "$work/missing.zip" -a ! -e "$work/missin
 python3 "$make_zip" "$work/usage.zip" 2>/dev/null
 check "too few arguments is a usage error" test $? -eq 2
 
-echo "$passes passed, $failures failed"
-[ $failures -eq 0 ]
+summary

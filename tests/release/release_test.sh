@@ -26,21 +26,7 @@ for file in "$setup" "$zip" "$dist/stage/Readme.pdf" "$probe"; do
   fi
 done
 
-failures=0
-passes=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
-equals() { # description, expected, actual
-  if [ "$2" = "$3" ]; then
-    passes=$((passes + 1))
-  else
-    printf 'FAILED: %s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"
-    failures=$((failures + 1))
-  fi
-}
+source "$src/tests/checks.sh"
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -91,7 +77,8 @@ fi
 localappdata=$(run cmd /c echo %LOCALAPPDATA% | tr -d '\r')
 if [ -z "$localappdata" ]; then
   echo "FAILED: Wine does not start in a fresh prefix; nothing of the installer was tested"
-  echo "release: $passes passed, $((failures + 1)) failed"
+  failures=$((failures + 1))
+  summary release
   exit 1
 fi
 appdata=$(run cmd /c echo %APPDATA% | tr -d '\r')
@@ -201,5 +188,4 @@ tree >"$work/tree-after.txt"
 check "no file or folder left behind" diff "$work/tree-before.txt" "$work/tree-after.txt"
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
 
-echo "release: $passes passed, $failures failed"
-[ $failures -eq 0 ]
+summary release
