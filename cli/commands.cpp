@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/json.h"
+#include "zellora_version.h"
 #include "document/loader.h"
 #include "document/messages.h"
 #include "document/text.h"
@@ -209,7 +210,7 @@ int RunCli(const std::vector<std::string>& args) {
         return ExitOk;
     }
     if (command == "--version") {
-        puts("zellora-cli 1.0.0");
+        puts("zellora-cli " ZELLORA_VERSION);
         return ExitOk;
     }
     if (command == "info")

@@ -3,6 +3,7 @@
 set -u
 cli=$1
 examples=$2
+version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -101,7 +102,7 @@ check "no command is a usage error" test $? -eq 2
 "$cli" resave --encoding latin9 a b >/dev/null 2>&1
 check "unknown encoding is a usage error" test $? -eq 2
 check "--help" "$cli" --help >/dev/null
-check "--version" "$cli" --version >/dev/null
+check "--version names the project's version" test "$("$cli" --version)" = "zellora-cli $version"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]
