@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -314,4 +316,15 @@ std::u16string LastSystemErrorText() {
 
 void NoteOutOfMemory() {
     LastError = ENOMEM;
+}
+
+bool StartWorkerThread(void (*fn)(void*), void* argument) {
+    try {
+        std::thread(fn, argument).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
