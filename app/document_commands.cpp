@@ -132,20 +132,18 @@ void OnOpen() {
         return;
     }
     PrepareFileDialog(MainWindow, FilterOpen);
+    std::u16string path = CurrentPath;
+    std::u16string title = CurrentTitle;
+    // The open document is given up only for a chosen file: a cancel keeps it as it was.
+    if (!RunOpenDialog(MainWindow, path, title)) {
+        return;
+    }
     FreeGroupDocument(&CurrentDocument);
     ClearEntryList();
     Modified = false;
     DocumentOpen = true;
-    std::u16string path = CurrentPath;
-    std::u16string title = CurrentTitle;
-    if (RunOpenDialog(MainWindow, path, title)) {
-        SendMessageW(MainWindow, UM_OPENDOCUMENT, reinterpret_cast<WPARAM>(W(path)),
-                     reinterpret_cast<LPARAM>(W(title)));
-        return;
-    }
-    Modified = false;
-    DocumentOpen = false;
-    ForgetDocumentName();
+    SendMessageW(MainWindow, UM_OPENDOCUMENT, reinterpret_cast<WPARAM>(W(path)),
+                 reinterpret_cast<LPARAM>(W(title)));
 }
 
 void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {

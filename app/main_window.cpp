@@ -141,6 +141,40 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+INT_PTR CALLBACK MeasuringProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// The entry panel's frame in the main window's client area, as the system's current metrics
+// and the panel's dialog font make it: a panel made only to be measured, never shown.
+RECT PanelFrame(HWND window, HINSTANCE instance) {
+    RECT frame{};
+    HWND measured = CreateDialogParamW(instance, ResourceName, window, MeasuringProc, 0);
+    if (measured != nullptr) {
+        GetWindowRect(measured, &frame);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&frame), 2);
+        DestroyWindow(measured);
+    }
+    return frame;
+}
+
+// The window's height is chosen so that the whole panel fits below the list, with as much
+// room below it as it has on its left; caption, menu and borders are measured, not assumed.
+void FitHeightToPanel(HWND window, HINSTANCE instance) {
+    const RECT panel = PanelFrame(window, instance);
+    if (panel.bottom <= 0) {
+        return;
+    }
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const int frameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
+    const int height = frameHeight + panel.bottom + panel.left;
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,7 +199,11 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(HINSTANCE instance, const wchar_t* commandLine) {
-    return CreateWindowExW(0, MainWindowClassName, W(TextProgramName), WS_OVERLAPPEDWINDOW,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 470, 585, nullptr, nullptr, instance,
-                           const_cast<wchar_t*>(commandLine));
+    HWND window = CreateWindowExW(0, MainWindowClassName, W(TextProgramName), WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 470, 585, nullptr, nullptr,
+                                  instance, const_cast<wchar_t*>(commandLine));
+    if (window != nullptr) {
+        FitHeightToPanel(window, instance);
+    }
+    return window;
 }

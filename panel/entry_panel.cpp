@@ -1,6 +1,8 @@
 #include "panel/entry_panel.h"
 
+#include <map>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "app/shell_state.h"
@@ -15,6 +17,10 @@
 
 namespace {
 
+// Posted after a refused number: the list's selection goes back to the shown entry once the
+// click that took the focus away has been handled.
+constexpr UINT UM_KEEPSELECTION = WM_USER + 20;
+
 // What the panel keeps while it lives. Shown is the entry whose fields the controls show;
 // it is only written through while the list's selection still designates it.
 struct PanelState {
@@ -22,6 +28,11 @@ struct PanelState {
     // Set while a refused number takes the focus back: the field that loses it then is not
     // checked, or two refused fields would hand the focus to each other without end.
     bool Refusing = false;
+    // Set while the panel fills its own fields: what that notifies is no change by the user.
+    bool Filling = false;
+    // The text of each number and text field as filled or last committed: a field whose text
+    // is still this commits nothing, so tabbing through the panel leaves the entry as it is.
+    std::map<int, std::u16string> Unchanged;
     std::u16string BrowsePath;
     std::u16string BrowseTitle;
     GroupDocument Scratch; // a chosen file is read into it to learn its kind
@@ -48,9 +59,11 @@ ObjectEntry* CommitTarget() {
     return Panel.Shown;
 }
 
+// The whole text, however long: a formula cut when it is read would be stored cut.
 std::u16string ControlText(HWND panel, int id) {
-    std::vector<wchar_t> text(1024, L'\0');
-    GetDlgItemTextW(panel, id, text.data(), int(text.size()));
+    HWND control = GetDlgItem(panel, id);
+    std::vector<wchar_t> text(size_t(GetWindowTextLengthW(control)) + 1, L'\0');
+    GetWindowTextW(control, text.data(), int(text.size()));
     return U(text.data());
 }
 
@@ -78,6 +91,12 @@ double* NumberField(ObjectEntry& entry, int id) {
     return nullptr;
 }
 
+// The fields that write the entry when they lose the focus.
+constexpr int CommittedFields[] = {IDC_POSITION_X,  IDC_POSITION_Y,        IDC_POSITION_Z,
+                                   IDC_ROTATION_X,  IDC_ROTATION_Y,        IDC_ROTATION_Z,
+                                   IDC_ZOOM_FACTOR, IDC_BLINK_INTERVAL,    IDC_SHOW_ON,
+                                   IDC_HIDE_ON,     IDC_DYNAMIC_VISIBILITY};
+
 OptText* TextField(ObjectEntry& entry, int id) {
     // clang-format off
     switch (id) {
@@ -97,6 +116,7 @@ void FillCombo(HWND panel, int id, const char16_t* const* items, size_t count) {
 
 void InitPanel(HWND panel) {
     Panel.Shown = nullptr;
+    Panel.Unchanged.clear();
     Panel.BrowsePath.clear();
     Panel.BrowseTitle.clear();
     FreeGroupDocument(&Panel.Scratch);
@@ -110,16 +130,7 @@ void InitPanel(HWND panel) {
     PrepareFileDialog(panel, FilterEntryFiles);
 }
 
-void ShowEntry(HWND panel) {
-    ObjectEntry* entry = SelectedObjectEntry();
-    if (entry == nullptr) {
-        // Dropped before hiding: hiding moves the focus, and that commits.
-        Panel.Shown = nullptr;
-        ShowWindow(panel, SW_HIDE);
-        return;
-    }
-    ShowWindow(panel, SW_SHOWNORMAL);
-    Panel.Shown = entry;
+void FillFields(HWND panel, ObjectEntry* entry) {
     SetControlText(panel, IDC_FILE_NAME, entry->Name.value_or(u""));
     SetControlText(panel, IDC_SHOW_ON, entry->ShowOn.value_or(u""));
     SetControlText(panel, IDC_HIDE_ON, entry->HideOn.value_or(u""));
@@ -133,6 +144,45 @@ void ShowEntry(HWND panel) {
     // Set from the entry too, so that the box never shows another entry's state.
     CheckDlgButton(panel, IDC_FAR_VISIBLE, entry->WeitSichtbar == 1 ? BST_CHECKED : BST_UNCHECKED);
     SetControlText(panel, IDC_DYNAMIC_VISIBILITY, entry->DynamicVisibility.value_or(u""));
+    Panel.Unchanged.clear();
+    for (int id : CommittedFields) {
+        Panel.Unchanged[id] = ControlText(panel, id);
+    }
+}
+
+void ShowEntry(HWND panel) {
+    ObjectEntry* entry = SelectedObjectEntry();
+    if (entry == nullptr) {
+        // Dropped before hiding: hiding moves the focus, and that commits.
+        Panel.Shown = nullptr;
+        ShowWindow(panel, SW_HIDE);
+        return;
+    }
+    ShowWindow(panel, SW_SHOWNORMAL);
+    Panel.Shown = entry;
+    FillFields(panel, entry);
+}
+
+// The text of field id when the user has changed it since it was filled, else nothing.
+std::optional<std::u16string> ChangedText(HWND panel, int id) {
+    std::u16string text = ControlText(panel, id);
+    const auto unchanged = Panel.Unchanged.find(id);
+    if (unchanged != Panel.Unchanged.end() && unchanged->second == text) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// Puts the list's selection back on the line of the shown entry, which the panel edits and
+// "Löschen" removes, and ends the mouse capture that a click on another line left behind.
+void KeepListSelection() {
+    if (Panel.Shown == nullptr || SelectedObjectEntry() != Panel.Shown || EntryList == nullptr) {
+        return;
+    }
+    SendMessageW(EntryList, LB_SETCURSEL, WPARAM(SelectedIndex), 0);
+    if (GetCapture() == EntryList) {
+        ReleaseCapture();
+    }
 }
 
 void CommitNumber(HWND panel, int id) {
@@ -142,17 +192,22 @@ void CommitNumber(HWND panel, int id) {
     }
     const bool rotation = id >= IDC_ROTATION_X && id <= IDC_ROTATION_Z;
     const bool factor = id == IDC_ZOOM_FACTOR || id == IDC_BLINK_INTERVAL;
-    const std::u16string text = ControlText(panel, id);
+    const std::optional<std::u16string> text = ChangedText(panel, id);
+    if (!text) {
+        return;
+    }
     double value = 0;
-    if (!ReadPanelNumber(text.c_str(), factor ? FactorMarker : PositionMarker, value) ||
+    if (!ReadPanelNumber(text->c_str(), factor ? FactorMarker : PositionMarker, value) ||
         (rotation && !IsRotationInRange(value))) {
         Panel.Refusing = true;
         WarningBox(rotation ? TextNotARotation : TextNotANumber, panel);
         SetFocus(GetDlgItem(panel, id));
         Panel.Refusing = false;
+        PostMessageW(panel, UM_KEEPSELECTION, 0, 0);
         return;
     }
     *NumberField(*entry, id) = value;
+    Panel.Unchanged[id] = *text;
 }
 
 void CommitText(HWND panel, int id) {
@@ -160,9 +215,13 @@ void CommitText(HWND panel, int id) {
     if (entry == nullptr) {
         return;
     }
-    const std::u16string text = ControlText(panel, id);
+    const std::optional<std::u16string> text = ChangedText(panel, id);
+    if (!text) {
+        return;
+    }
     OptText& field = *TextField(*entry, id);
-    field = text.empty() ? OptText() : OptText(text);
+    field = text->empty() ? OptText() : OptText(*text);
+    Panel.Unchanged[id] = *text;
 }
 
 void CommitCheck(HWND panel, int id) {
@@ -246,13 +305,24 @@ void OnPanelCommand(HWND panel, int id, WORD code) {
     // clang-format on
 }
 
+// Runs show on the panel; the notifications it causes are no change by the user.
+void FillingWith(void (*show)(HWND), HWND panel) {
+    const bool before = Panel.Filling;
+    Panel.Filling = true;
+    show(panel);
+    Panel.Filling = before;
+}
+
 INT_PTR HandlePanelMessage(HWND panel, UINT message, WPARAM wParam) {
     switch (message) {
-    case WM_INITDIALOG: InitPanel(panel); break;
-    case UM_REFRESHENTRY: ShowEntry(panel); break;
+    case WM_INITDIALOG: FillingWith(InitPanel, panel); break;
+    case UM_REFRESHENTRY: FillingWith(ShowEntry, panel); break;
+    case UM_KEEPSELECTION: KeepListSelection(); break;
     case WM_COMMAND:
-        // Any command counts as a change, focus changes included.
-        Modified = true;
+        // Any command from the user counts as a change, focus changes included.
+        if (!Panel.Filling) {
+            Modified = true;
+        }
         OnPanelCommand(panel, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_DESTROY:

@@ -3,8 +3,6 @@
 
 #include <cstdio>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "document/text.h"
 
@@ -20,17 +18,6 @@ void TellOnStandardError(const std::u16string& text, const std::u16string&) {
 } // namespace
 
 TellUserFunction TellUser = TellOnStandardError;
-
-bool StartWorkerThread(void (*fn)(void*), void* argument) {
-    try {
-        std::thread(fn, argument).detach();
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
 
 bool CreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     try {

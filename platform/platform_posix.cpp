@@ -11,6 +11,8 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -449,4 +451,15 @@ void RemoveTemporaryFileOnInterrupt() {
 
 void NoteOutOfMemory() {
     LastError = ENOMEM;
+}
+
+bool StartWorkerThread(void (*fn)(void*), void* argument) {
+    try {
+        std::thread(fn, argument).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include <process.h>
 #include <windows.h>
 
 namespace {
@@ -20,6 +21,18 @@ std::u16string U(const wchar_t* s) {
 bool Fail(DWORD error) {
     SetLastError(error);
     return false;
+}
+
+struct WorkerStart {
+    void (*Fn)(void*);
+    void* Argument;
+};
+
+unsigned __stdcall RunWorker(void* start) {
+    const WorkerStart call = *static_cast<WorkerStart*>(start);
+    delete static_cast<WorkerStart*>(start);
+    call.Fn(call.Argument);
+    return 0;
 }
 
 } // namespace
@@ -222,4 +235,20 @@ void RemoveTemporaryFileOnInterrupt() {}
 
 void NoteOutOfMemory() {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+}
+
+// The C runtime's own thread start, not std::thread: a detached std::thread of the MinGW
+// runtime that ends before it is detached may leave its record to the next thread while its
+// exit still writes to it, and a worker started so now and then never runs.
+bool StartWorkerThread(void (*fn)(void*), void* argument) {
+    WorkerStart* start = new (std::nothrow) WorkerStart{fn, argument};
+    if (start == nullptr)
+        return false;
+    const uintptr_t thread = _beginthreadex(nullptr, 0, RunWorker, start, 0, nullptr);
+    if (thread == 0) {
+        delete start;
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
 }

@@ -73,10 +73,6 @@ TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
     EXPECT_NE(folder.Read("b.fzlgrp"), "alt");
 }
 
-// Under Wine this case now and then never ends: a thread spins after an allocation on the
-// export's worker failed, not yet understood. The export's handling is the same code in
-// both builds and is checked natively, under AddressSanitizer too.
-#ifndef _WIN32
 void OnReport(void* window, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
@@ -123,7 +119,5 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
     TellUser = previous;
     EXPECT_NE(folder.Read("flat.fzlgrp").find("\\o9.fzlobj"), std::string::npos);
 }
-
-#endif
 
 } // namespace

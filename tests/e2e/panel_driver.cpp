@@ -1,7 +1,7 @@
 // Drives the real Zellora.exe from a second process to one entry of the example station:
-// selects its line, checks that the entry panel shows that entry's fields, keeps a picture
-// of the window, and closes the editor without saving. Writes "PASS" or the first failure
-// into the result file.
+// selects its line, checks that the entry panel shows that entry's fields and fits in the
+// window, keeps a picture of the window, and closes the editor, which asks nothing. Writes "PASS"
+// or the first failure into the result file.
 //
 // zellora_panel_driver ZELLORA.EXE FILE LINE SCREENSHOT.BMP RESULT
 #include <windows.h>
@@ -70,6 +70,16 @@ std::string Run(const std::wstring& program, const std::wstring& file, int line,
             return fail("field " + std::to_string(id) + " shows \"" + ToUtf8(shown) + "\"");
         }
     }
+    // The whole panel fits in the window as the system's metrics make it.
+    RECT client{};
+    RECT panelFrame{};
+    GetClientRect(main, &client);
+    GetWindowRect(panel, &panelFrame);
+    MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&panelFrame), 2);
+    if (panelFrame.bottom > client.bottom) {
+        return fail("the panel ends " + std::to_string(panelFrame.bottom - client.bottom) +
+                    " pixels below the window's edge");
+    }
     const std::wstring name = Text(GetDlgItem(panel, IDC_FILE_NAME));
     if (name.size() < 12 || name.compare(name.size() - 12, 12, L"Linde.fzlobj") != 0) {
         return fail("file field shows \"" + ToUtf8(name) + "\"");
@@ -80,16 +90,12 @@ std::string Run(const std::wstring& program, const std::wstring& file, int line,
         return fail("cannot write the screenshot");
     }
 
-    // Showing an entry counts as a change, so closing may ask; the answer is No.
+    // Showing an entry is no change: closing asks nothing.
     PostMessageW(main, WM_CLOSE, 0, 0);
-    HWND prompt = WaitForWindow(process.dwProcessId, L"#32770", main, 50);
-    if (prompt != nullptr) {
-        HWND no = GetDlgItem(prompt, IDNO);
-        PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(no));
-    }
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-        return fail("the editor did not end");
+        const bool asked = WaitForWindow(process.dwProcessId, L"#32770", main, 1) != nullptr;
+        return fail(asked ? "closing asks to save an unchanged document"
+                          : "the editor did not end");
     }
     CloseHandle(process.hProcess);
     return "PASS";

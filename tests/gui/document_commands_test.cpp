@@ -52,6 +52,10 @@ class DocumentTest : public ShellTest {
         SendMessageW(Window, WM_COMMAND, MAKEWPARAM(IDC_ENTRY_LIST, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(EntryList));
     }
+    void Click(int id) const {
+        SendMessageW(Window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(Window, id)));
+    }
 };
 
 const UINT Warning = MB_ICONEXCLAMATION;
@@ -141,25 +145,52 @@ TEST_F(DocumentTest, OpenRunsTheDialogAndShowsTheChosenFile) {
     EXPECT_EQ(Script.Dialogs[1].Proposed, path);
 }
 
-TEST_F(DocumentTest, CancelledOpenLeavesNoDocumentButTheWindowAsItWas) {
-    Open(WriteTestFile("bahnhof.fzlgrp", GroupFile(Utf8Head, ObjectBlock("C:\\S\\Lampe.fzlobj"))));
-    SelectLine(0);
-    ASSERT_TRUE(Visible(EntryPanel));
-    Modified = true;
-    Script.MessageAnswers = {IDNO};
-    Script.DialogAnswers.push_back(Cancelled);
-    Command(IDM_OPEN);
-    EXPECT_FALSE(DocumentOpen);
-    EXPECT_FALSE(Modified);
-    EXPECT_EQ(CurrentPath, u"");
-    EXPECT_EQ(CurrentTitle, u"");
-    EXPECT_TRUE(ListLines().empty());
-    EXPECT_EQ(EntryCount(CurrentDocument), 0u);
-    EXPECT_EQ(Caption(), u"Zellora - bahnhof.fzlgrp");
-    EXPECT_TRUE(Visible(EntryList));
-    EXPECT_TRUE(Visible(AddButton));
-    // No line designates an entry of the released document any more.
-    EXPECT_EQ(SelectedIndex, -1);
+// The document is given up only for a chosen file: a cancelled dialog keeps it, changed or
+// not, whatever the save prompt was answered.
+TEST_F(DocumentTest, CancelledOpenKeepsTheOpenDocument) {
+    const std::u16string path =
+        WriteTestFile("bahnhof.fzlgrp", GroupFile(Utf8Head, ObjectBlock("C:\\S\\Lampe.fzlobj")));
+    const std::u16string added = WriteTestFile(
+        "mast.fzlobj", Utf8Head + "<OBJEKT>\r\n<Point X=\"0\" Y=\"0\" Z=\"0\"/>\r\n</OBJEKT>");
+    struct Case {
+        bool Fresh; // a new document instead of the file
+        bool Changed;
+        int Answer; // to the save prompt, when asked
+    };
+    for (const Case c : {Case{false, false, 0}, Case{false, true, IDNO}, Case{true, true, IDNO}}) {
+        if (c.Fresh) {
+            Modified = false;
+            Command(IDM_NEW);
+        } else {
+            Open(path);
+            SelectLine(0);
+            ASSERT_TRUE(Visible(EntryPanel));
+        }
+        Modified = c.Changed;
+        const std::u16string caption = Caption();
+        const std::u16string shownPath = CurrentPath;
+        const std::vector<std::u16string> lines = ListLines();
+        const int32_t selected = SelectedIndex;
+        const bool panelShown = Visible(EntryPanel);
+        if (c.Answer != 0) {
+            Script.MessageAnswers = {c.Answer};
+        }
+        Script.DialogAnswers.push_back(Cancelled);
+        Command(IDM_OPEN);
+        EXPECT_TRUE(DocumentOpen) << c.Fresh;
+        EXPECT_EQ(Modified, c.Changed) << c.Fresh;
+        EXPECT_EQ(CurrentPath, shownPath);
+        EXPECT_EQ(Caption(), caption);
+        EXPECT_EQ(ListLines(), lines);
+        EXPECT_EQ(EntryCount(CurrentDocument), lines.size());
+        EXPECT_EQ(SelectedIndex, selected);
+        EXPECT_EQ(Visible(EntryPanel), panelShown);
+        // "Hinzufügen" still adds to it.
+        Script.DialogAnswers.push_back({true, added, 1});
+        Click(IDC_ADD_ENTRY);
+        EXPECT_EQ(ListLines().size(), lines.size() + 1) << c.Fresh;
+        Modified = false;
+    }
 }
 
 TEST_F(DocumentTest, QuotedNamesFromTheCommandLineLoseTheirOuterQuotes) {

@@ -279,9 +279,9 @@ TEST_F(KeyTest, CopyAndPasteFollowTheirMenuItems) {
     EXPECT_EQ(CurrentDocument.Objects.size(), 2u);
     EXPECT_EQ(SelectedIndex, 2);
 
-    // Without a document there is nowhere to paste.
+    // Without a document there is nowhere to paste: a file that cannot be opened leaves none.
     Script.MessageAnswers = {IDNO};
-    Script.DialogAnswers.push_back(Cancelled);
+    Script.DialogAnswers.push_back({true, TestFolder + u"fehlt.fzlgrp", 1});
     Command(IDM_OPEN);
     EXPECT_FALSE(DocumentOpen);
     EXPECT_EQ(EditMenuState(IDM_PASTE), UINT(MF_GRAYED));

@@ -218,19 +218,107 @@ TEST_F(PanelTest, ShowsTheSelectedEntryAndHidesForLabels) {
     EXPECT_FALSE(Visible(EntryPanel));
 }
 
-TEST_F(PanelTest, LeavingAFieldStoresWhatItShows) {
-    Open(WriteTestFile("tab.fzlgrp", GroupFile(Entry("Object", Full))));
+// Values the two-decimal display cannot show, and values the fields would refuse if typed.
+const std::string Awkward =
+    "Name=\"C:\\Sim\\krumm.fzlobj\" Position=\"1234.56;0.29;-0.005\" "
+    "Rotation=\"400;-2.756;-720\" ZoomFaktor=\"-12345938\" BlinkIntervall=\"0.123\" "
+    "ShowOn=\"Hp1\"";
+
+TEST_F(PanelTest, TabbingThroughTheFieldsChangesNothing) {
+    Open(WriteTestFile("tab.fzlgrp", GroupFile(Entry("Object", Awkward))));
+    const ObjectEntry before = Object(0);
     SelectLine(0);
-    Modified = false;
-    for (int id : {IDC_POSITION_X, IDC_ROTATION_X, IDC_ROTATION_Y, IDC_BLINK_INTERVAL}) {
-        Leave(id);
+    for (int pass = 0; pass < 6; ++pass) {
+        for (int id : {IDC_POSITION_X, IDC_POSITION_Y, IDC_POSITION_Z, IDC_ROTATION_X,
+                       IDC_ROTATION_Y, IDC_ROTATION_Z, IDC_SHOW_ON, IDC_HIDE_ON, IDC_ZOOM_FACTOR,
+                       IDC_BLINK_INTERVAL, IDC_DYNAMIC_VISIBILITY}) {
+            SetFocus(Field(id));
+            Leave(id);
+        }
     }
-    EXPECT_EQ(Object(0).Position.x, 1.23);
-    EXPECT_EQ(Object(0).Rotation.x, 0.28);
-    EXPECT_EQ(Object(0).Rotation.y, 0.0);
-    EXPECT_EQ(Object(0).BlinkIntervall, 3000000000.5);
-    EXPECT_TRUE(Modified);
+    // Nothing refused, so nothing kept the focus.
     EXPECT_TRUE(Script.Messages.empty());
+    const auto numbers = [](const ObjectEntry& e) {
+        return std::vector<double>{e.Position.x, e.Position.y, e.Position.z, e.Rotation.x,
+                                   e.Rotation.y, e.Rotation.z, e.ZoomFaktor, e.BlinkIntervall};
+    };
+    EXPECT_EQ(numbers(Object(0)), numbers(before));
+    EXPECT_EQ(Object(0).ShowOn, before.ShowOn);
+    EXPECT_FALSE(Object(0).HideOn || Object(0).DynamicVisibility);
+
+    // What the user types is taken, and then stays as typed.
+    TypeAndLeave(IDC_POSITION_X, u"1234.5");
+    EXPECT_EQ(Object(0).Position.x, 1234.5);
+    Leave(IDC_POSITION_X);
+    EXPECT_EQ(Object(0).Position.x, 1234.5);
+    // Shown anew, the field is unchanged again.
+    Object(0).Position.x = 7.125;
+    SelectLine(0);
+    Leave(IDC_POSITION_X);
+    EXPECT_EQ(Object(0).Position.x, 7.125);
+}
+
+TEST_F(PanelTest, ShowingAnEntryIsNoChange) {
+    Open(
+        WriteTestFile("zeigen.fzlgrp", GroupFile(Entry("Object", Full) + Entry("IObject", Awkward) +
+                                                 Entry("Font", "Name=\"C:\\schild.fzlfnt\""))));
+    for (int line : {0, 1, 2, 1, 0}) {
+        SelectLine(line);
+        EXPECT_FALSE(Modified) << line;
+    }
+    // Closing asks nothing.
+    SendMessageW(Window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(Window));
+    EXPECT_TRUE(Script.Messages.empty());
+}
+
+TEST_F(PanelTest, TextsOfAnyLengthAreStoredWhole) {
+    Open(WriteTestFile("lang.fzlgrp", GroupFile(Entry("Object", "Name=\"C:\\l.fzlobj\""))));
+    SelectLine(0);
+    std::u16string formula = u"Hp1";
+    while (formula.size() < 3000) {
+        formula += u" or WetterVars::Regen";
+    }
+    for (int id : {IDC_SHOW_ON, IDC_HIDE_ON, IDC_DYNAMIC_VISIBILITY}) {
+        TypeAndLeave(id, formula);
+    }
+    EXPECT_EQ(Object(0).ShowOn, formula);
+    EXPECT_EQ(Object(0).HideOn, formula);
+    EXPECT_EQ(Object(0).DynamicVisibility, formula);
+    // A number behind more than a thousand spaces is still found.
+    TypeAndLeave(IDC_POSITION_Y, std::u16string(1100, u' ') + u"7.5");
+    EXPECT_EQ(Object(0).Position.y, 7.5);
+    EXPECT_TRUE(Script.Messages.empty());
+}
+
+// A click on another line takes the focus from a field whose number is refused; the click's
+// release goes to the message box, and the list is left on the clicked line.
+TEST_F(PanelTest, ARefusedNumberLeavesTheListOnTheEntryItShows) {
+    Open(WriteTestFile("bahnhof.fzlgrp", GroupFile(Entry("Object", "Name=\"C:\\eins.fzlobj\"") +
+                                                   Entry("Object", "Name=\"C:\\zwei.fzlobj\"") +
+                                                   Entry("Object", "Name=\"C:\\drei.fzlobj\"") +
+                                                   Entry("Object", "Name=\"C:\\vier.fzlobj\""))));
+    SelectLine(0);
+    SetFocus(Field(IDC_POSITION_X));
+    Type(IDC_POSITION_X, u"abc");
+    RECT line{};
+    SendMessageW(EntryList, LB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&line));
+    SendMessageW(EntryList, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM((line.left + line.right) / 2, (line.top + line.bottom) / 2));
+    Pump();
+    ExpectMessage(0, u"Bitte geben Sie eine Zahl ein!", Warning, EntryPanel);
+    EXPECT_EQ(GetFocus(), Field(IDC_POSITION_X));
+    EXPECT_EQ(FieldText(IDC_POSITION_X), u"abc");
+    EXPECT_EQ(SendMessageW(EntryList, LB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SelectedIndex, 0);
+    EXPECT_NE(GetCapture(), EntryList);
+
+    TypeAndLeave(IDC_POSITION_X, u"-20");
+    EXPECT_EQ(Object(0).Position.x, -20);
+    EXPECT_EQ(FieldText(IDC_FILE_NAME), u"C:\\eins.fzlobj");
+    Click(IDC_REMOVE_ENTRY);
+    EXPECT_EQ(ListLines(),
+              (std::vector<std::u16string>{u"zwei.fzlobj", u"drei.fzlobj", u"vier.fzlobj"}));
 }
 
 TEST_F(PanelTest, EveryCommandReachingThePanelIsAChange) {

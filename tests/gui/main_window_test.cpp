@@ -2,6 +2,9 @@
 // commands that do not carry the document (Open after export, Help, menu state, teardown).
 #include "tests/gui/gui_harness.h"
 
+#include <memory>
+
+#include "app/main_window.h"
 #include "app/shell_state.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
@@ -53,7 +56,6 @@ TEST_F(MainWindowTest, CreationBuildsHiddenControlsFromTheDialogBaseUnits) {
     RECT frame{};
     GetWindowRect(Window, &frame);
     EXPECT_EQ(frame.right - frame.left, 470);
-    EXPECT_EQ(frame.bottom - frame.top, 585);
     EXPECT_EQ(GetWindowLongW(Window, GWL_STYLE) & WS_OVERLAPPEDWINDOW, LONG(WS_OVERLAPPEDWINDOW));
     EXPECT_EQ(GetClassLongW(Window, GCL_STYLE), UINT(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(GetClassLongPtrW(Window, GCLP_HBRBACKGROUND), LONG_PTR(COLOR_BTNFACE + 1));
@@ -79,6 +81,52 @@ TEST_F(MainWindowTest, CreationBuildsHiddenControlsFromTheDialogBaseUnits) {
     EXPECT_EQ(face.lfHeight, 15);
     EXPECT_EQ(face.lfWeight, 0);
     EXPECT_EQ(std::u16string(U(face.lfFaceName)), u"Tahoma");
+}
+
+// Wider borders, a taller caption and a taller menu, as current systems have them; restored
+// when the test ends.
+struct LargerFrames {
+    NONCLIENTMETRICSW Kept{};
+    LargerFrames(int border, int caption, int menu) {
+        Kept.cbSize = sizeof Kept;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof Kept, &Kept, 0);
+        NONCLIENTMETRICSW larger = Kept;
+        larger.iBorderWidth = border;
+        larger.iCaptionHeight = caption;
+        larger.iMenuHeight = menu;
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, 0);
+    }
+    ~LargerFrames() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof Kept, &Kept, 0); }
+};
+
+TEST_F(MainWindowTest, TheWholePanelFitsBelowTheListWithTheSystemsMetrics) {
+    struct Metrics {
+        int Border, Caption, Menu; // 0: as the system has them
+    };
+    for (const Metrics m : {Metrics{0, 0, 0}, Metrics{8, 45, 40}}) {
+        std::unique_ptr<LargerFrames> larger;
+        if (m.Caption != 0) {
+            larger = std::make_unique<LargerFrames>(m.Border, m.Caption, m.Menu);
+            Modified = false;
+            DestroyWindow(Window);
+            Window = CreateMainWindow(GetModuleHandleW(nullptr), L"");
+            ASSERT_NE(Window, nullptr);
+        }
+        Command(IDM_NEW);
+        ASSERT_NE(EntryPanel, nullptr);
+        RECT frame{};
+        RECT client{};
+        GetWindowRect(Window, &frame);
+        GetClientRect(Window, &client);
+        EXPECT_EQ(frame.right - frame.left, 470) << m.Caption;
+        const RECT panel = ChildRect(Window, EntryPanel);
+        const RECT lastBox =
+            ChildRect(Window, GetDlgItem(EntryPanel, IDC_FIXED_DYNAMIC_VISIBILITY));
+        EXPECT_LE(panel.bottom, client.bottom) << m.Caption;
+        EXPECT_LE(lastBox.bottom, client.bottom) << m.Caption;
+        // Below the panel as much room as on its left, no more.
+        EXPECT_EQ(client.bottom - panel.bottom, panel.left) << m.Caption;
+    }
 }
 
 const char* const MixedGroup =
