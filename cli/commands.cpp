@@ -8,6 +8,8 @@
 #include "document/text.h"
 #include "document/writer.h"
 #include "cli/export_command.h"
+#include "cli/import_command.h"
+#include "cli/plan_command.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
@@ -18,12 +20,18 @@ const char* const UsageText =
     "  zellora-cli info DATEI\n"
     "  zellora-cli resave [--encoding utf-8|iso-8859-1] [--root ORDNER] EIN AUS\n"
     "  zellora-cli export [--root ORDNER] EIN AUS\n"
+    "  zellora-cli import [--root ORDNER] JSON AUS\n"
+    "  zellora-cli plan [--root ORDNER] [--flat] EIN AUS.svg\n"
     "  zellora-cli --help | --version\n"
     "\n"
     "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
     "resave  liest EIN und speichert es nach AUS, wie es der Editor tut.\n"
     "export  loest die verschachtelten Gruppen von EIN auf und schreibt eine flache\n"
-    "        Datei AUS, wie der Export des Editors.\n";
+    "        Datei AUS, wie der Export des Editors.\n"
+    "import  speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS\n"
+    "        (JSON - liest die Standardeingabe).\n"
+    "plan    zeichnet die Eintraege von EIN von oben als SVG-Bild AUS.svg; mit --flat\n"
+    "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n";
 
 void PrintError(const std::u16string& text) {
     std::string line = Utf16ToUtf8(text) + "\n";
@@ -104,8 +112,9 @@ int RunInfo(const std::vector<std::string>& args) {
         return Usage("info erwartet genau eine Datei");
     GroupDocument document;
     LoadResult result = LoadForCli(FromNativePath(args[1]), document);
-    std::string json = DocumentJson(result, WriteUtf8, document);
-    fputs(json.c_str(), stdout);
+    JsonOutput out;
+    out.File = stdout;
+    WriteDocumentJson(out, result, WriteUtf8, document);
     return (result == LoadOk || result == LoadObjectFile) ? ExitOk : ExitFailed;
 }
 
@@ -174,5 +183,9 @@ int RunCli(const std::vector<std::string>& args) {
         return RunResave(args);
     if (command == "export")
         return RunExport(args);
+    if (command == "import")
+        return RunImport(args, Usage);
+    if (command == "plan")
+        return RunPlan(args, Usage);
     return Usage(("unbekannter Befehl: " + command).c_str());
 }
