@@ -172,6 +172,11 @@ void AppendJsonNumber(std::string& out, double value) {
         out += "null";
         return;
     }
+    // "-0" would read back as the integer 0; the file's "-0.000" needs the sign.
+    if (value == 0 && std::signbit(value)) {
+        out += "-0.0";
+        return;
+    }
     std::array<char, 32> buffer;
     auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
     out.append(buffer.data(), end);
