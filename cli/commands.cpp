@@ -10,6 +10,7 @@
 #include "cli/export_command.h"
 #include "cli/import_command.h"
 #include "cli/plan_command.h"
+#include "cli/save_as_editor.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
@@ -133,16 +134,7 @@ int RunResave(const std::vector<std::string>& args) {
         return ExitFailed;
     if (!options.Encoding.empty())
         WriteUtf8 = options.Encoding == "utf-8" ? 1 : 0;
-    SetDocumentFolder(out);
-    int saved = SaveGroupDocument(out, &document);
-    DocumentFolder.clear();
-    if (!saved) {
-        PrintError(out + u": " + LastSystemErrorText());
-        return ExitFailed;
-    }
-    if (UnicodeLost)
-        PrintError(Texts::UnicodeLostOnSave);
-    return ExitOk;
+    return SaveAsEditor(document, out);
 }
 
 int RunExport(const std::vector<std::string>& args) {

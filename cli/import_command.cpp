@@ -5,9 +5,9 @@
 
 #include "cli/commands.h"
 #include "cli/json_document.h"
+#include "cli/save_as_editor.h"
 #include "document/messages.h"
 #include "document/text.h"
-#include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
@@ -58,16 +58,7 @@ int Import(const std::string& jsonFile, const std::u16string& out, const Command
     // As a save in the editor: names shortened against the root and the target's folder.
     SimulatorRoot = a.HasRoot ? a.Root : std::u16string();
     WriteUtf8 = read.WriteUtf8;
-    SetDocumentFolder(out);
-    int saved = SaveGroupDocument(out, &read.Document);
-    DocumentFolder.clear();
-    if (!saved) {
-        PrintError(out + u": " + LastSystemErrorText());
-        return ExitFailed;
-    }
-    if (UnicodeLost)
-        PrintError(Texts::UnicodeLostOnSave);
-    return ExitOk;
+    return SaveAsEditor(read.Document, out);
 }
 
 } // namespace
