@@ -2,6 +2,10 @@
 
 #include <cstdio>
 #include <new>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "cli/commands.h"
 #include "cli/json_document.h"
@@ -19,6 +23,9 @@ void PrintError(const std::u16string& text) {
 }
 
 bool ReadStandardInput(std::string& text) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY); // the bytes as the script sent them
+#endif
     char block[1 << 16];
     size_t got;
     while ((got = fread(block, 1, sizeof block, stdin)) > 0)

@@ -55,13 +55,21 @@ std::string Short(double value) {
     return text == "-0" ? "0" : text;
 }
 
+// Coordinates beyond this many metres are drawn at its edge, so that the view's extent and
+// its grid stay finite whatever a file holds.
+constexpr double FarthestDrawn = 1e12;
+
+double Drawn(double coordinate) {
+    return std::clamp(coordinate, -FarthestDrawn, FarthestDrawn);
+}
+
 struct View {
     double MinX = 0, MaxX = 0, MinZ = 0, MaxZ = 0;
     double Scale = 1;
     double Left = Margin, Top = Margin + TitleHeight;
 
-    double X(double x) const { return Left + (x - MinX) * Scale; }
-    double Y(double z) const { return Top + (MaxZ - z) * Scale; }
+    double X(double x) const { return Left + (Drawn(x) - MinX) * Scale; }
+    double Y(double z) const { return Top + (MaxZ - Drawn(z)) * Scale; }
     double Width() const { return (MaxX - MinX) * Scale; }
     double Height() const { return (MaxZ - MinZ) * Scale; }
 };
@@ -72,13 +80,13 @@ View FitView(const Plan& plan) {
         v.MinX = v.MinZ = -MinimumExtent / 2;
         v.MaxX = v.MaxZ = MinimumExtent / 2;
     } else {
-        v.MinX = v.MaxX = plan.Entries[0].Position.x;
-        v.MinZ = v.MaxZ = plan.Entries[0].Position.z;
+        v.MinX = v.MaxX = Drawn(plan.Entries[0].Position.x);
+        v.MinZ = v.MaxZ = Drawn(plan.Entries[0].Position.z);
         for (const PlanEntry& e : plan.Entries) {
-            v.MinX = std::min(v.MinX, e.Position.x);
-            v.MaxX = std::max(v.MaxX, e.Position.x);
-            v.MinZ = std::min(v.MinZ, e.Position.z);
-            v.MaxZ = std::max(v.MaxZ, e.Position.z);
+            v.MinX = std::min(v.MinX, Drawn(e.Position.x));
+            v.MaxX = std::max(v.MaxX, Drawn(e.Position.x));
+            v.MinZ = std::min(v.MinZ, Drawn(e.Position.z));
+            v.MaxZ = std::max(v.MaxZ, Drawn(e.Position.z));
         }
     }
     // Room around the outermost entries for their marks and captions.
@@ -95,13 +103,20 @@ View FitView(const Plan& plan) {
 void Grid(std::string& svg, const View& v, double step) {
     svg += "<g class=\"grid\" stroke=\"#d9dde2\" stroke-width=\"1\">\n";
     std::string labels;
-    for (double x = std::ceil(v.MinX / step) * step; x <= v.MaxX; x += step) {
+    // Counted, not summed: far from the origin, adding a step may not change the sum.
+    const double firstX = std::ceil(v.MinX / step);
+    const int linesX = int(std::floor(v.MaxX / step) - firstX);
+    for (int i = 0; i <= linesX; ++i) {
+        double x = (firstX + i) * step;
         svg += "<line x1=\"" + Px(v.X(x)) + "\" y1=\"" + Px(v.Top) + "\" x2=\"" + Px(v.X(x)) +
                "\" y2=\"" + Px(v.Top + v.Height()) + "\"/>\n";
         labels += "<text x=\"" + Px(v.X(x)) + "\" y=\"" + Px(v.Top + v.Height() + 14) +
                   "\" text-anchor=\"middle\">" + Metres(x) + "</text>\n";
     }
-    for (double z = std::ceil(v.MinZ / step) * step; z <= v.MaxZ; z += step) {
+    const double firstZ = std::ceil(v.MinZ / step);
+    const int linesZ = int(std::floor(v.MaxZ / step) - firstZ);
+    for (int i = 0; i <= linesZ; ++i) {
+        double z = (firstZ + i) * step;
         svg += "<line x1=\"" + Px(v.Left) + "\" y1=\"" + Px(v.Y(z)) + "\" x2=\"" +
                Px(v.Left + v.Width()) + "\" y2=\"" + Px(v.Y(z)) + "\"/>\n";
         labels += "<text x=\"" + Px(v.Left - 6) + "\" y=\"" + Px(v.Y(z) + 4) +

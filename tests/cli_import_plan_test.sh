@@ -140,6 +140,17 @@ if [ -z "$runner" ]; then
   "$cli" plan "$sim/Objekte/Lampen/Lampe.fzlobj" "$work/out.svg" 2>"$work/err"
   check "plan of an object file fails" grep -qx "Lampe.fzlobj ist eine Objektdatei" "$work/err"
   check "SVG kept its bytes" test "$(cat "$work/out.svg")" = alt
+  # Far from the origin, or nothing at all: still a finite picture, quickly.
+  for positions in '1e17;0;1e17 1e17;0;1e17' '100000000000000000;0;0 100000000000000001;0;1' \
+    '1e300;0;0 -1e300;0;5' ''; do
+    body=""
+    for p in $positions; do body="$body<Object><Props Position=\"$p\" Name=\"a.fzlobj\"/></Object>"; done
+    printf '<GRUPPENOBJECT><Props/>%s</GRUPPENOBJECT>' "$body" >"$work/far.fzlgrp"
+    timeout 20 "$cli" plan "$work/far.fzlgrp" "$work/far.svg"
+    check "plan of '$positions' succeeds" test $? -eq 0
+    check "plan of '$positions' draws each entry" test "$(entries "$work/far.svg")" = "$(echo $positions | wc -w)"
+  done
+
   "$cli" plan --flat "$scene" >/dev/null 2>&1
   check "plan without AUS is a usage error" test $? -eq 2
   "$cli" import --flat a b >/dev/null 2>&1
