@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
