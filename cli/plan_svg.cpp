@@ -268,8 +268,7 @@ void KindKey(std::string& svg, const View& v) {
            "\u25C7 Beschriftung   \u2014 Blickrichtung</text>\n</g>\n";
 }
 
-} // namespace
-
+// A step of 1, 2 or 5 times a power of ten, at least minimum.
 double GridStep(double minimum) {
     double power = std::pow(10.0, std::floor(std::log10(minimum)));
     for (double factor : {1.0, 2.0, 5.0, 10.0})
@@ -277,6 +276,8 @@ double GridStep(double minimum) {
             return factor * power;
     return 10 * power;
 }
+
+} // namespace
 
 std::string PlanSvg(const Plan& plan) {
     View v = FitView(plan);

@@ -27,6 +27,3 @@ struct Plan {
 
 // The whole SVG document in UTF-8.
 std::string PlanSvg(const Plan& plan);
-
-// A step of 1, 2 or 5 times a power of ten, at least minimum.
-double GridStep(double minimum);
