@@ -116,6 +116,11 @@ int RunInfo(const std::vector<std::string>& args) {
     JsonOutput out;
     out.File = stdout;
     WriteDocumentJson(out, result, WriteUtf8, document);
+    // A full disk or a closed pipe must not pass for a complete document.
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        PrintError(u"Die Ausgabe konnte nicht vollständig geschrieben werden");
+        return ExitFailed;
+    }
     return (result == LoadOk || result == LoadObjectFile) ? ExitOk : ExitFailed;
 }
 

@@ -151,6 +151,10 @@ if [ -z "$runner" ]; then
     check "plan of '$positions' draws each entry" test "$(entries "$work/far.svg")" = "$(echo $positions | wc -w)"
   done
 
+  "$cli" info "$scene" >/dev/full 2>"$work/err"
+  check "info onto a full disk fails" test $? -eq 1
+  check "info says so" test "$(cat "$work/err")" = "Die Ausgabe konnte nicht vollständig geschrieben werden"
+
   "$cli" plan --flat "$scene" >/dev/null 2>&1
   check "plan without AUS is a usage error" test $? -eq 2
   "$cli" import --flat a b >/dev/null 2>&1
