@@ -7,6 +7,7 @@
 #include <map>
 
 #include "bench/anchors.h"
+#include "bench/cli_bench.h"
 #include "bench/generate.h"
 #include "document/loader.h"
 #include "document/writer.h"
@@ -240,6 +241,7 @@ int main(int argc, char** argv) {
     }
     entries["mixed"] = 32767 * 2 + 1000;
     RegisterLoadSave("mixed", MakeObjectsDocument(32767, 32767, 1000, 5), files);
+    RegisterCliBenchmarks(files.Path + u"datei_mixed.fzlgrp", files.Path);
 
     std::map<std::string, Tree> trees;
     struct Shape {
@@ -265,6 +267,7 @@ int main(int argc, char** argv) {
     CollectingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(entries, trees);
+    PrintCliTable(Get);
     benchmark::Shutdown();
     return 0;
 }

@@ -9,6 +9,9 @@
 #include "document/text.h"
 #include "document/writer.h"
 #include "cli/export_command.h"
+#include "cli/import_command.h"
+#include "cli/plan_command.h"
+#include "cli/save_as_editor.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
@@ -19,12 +22,18 @@ const char* const UsageText =
     "  zellora-cli info DATEI\n"
     "  zellora-cli resave [--encoding utf-8|iso-8859-1] [--root ORDNER] EIN AUS\n"
     "  zellora-cli export [--root ORDNER] EIN AUS\n"
+    "  zellora-cli import [--root ORDNER] JSON AUS\n"
+    "  zellora-cli plan [--root ORDNER] [--flat] EIN AUS.svg\n"
     "  zellora-cli --help | --version\n"
     "\n"
     "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
     "resave  liest EIN und speichert es nach AUS, wie es der Editor tut.\n"
     "export  loest die verschachtelten Gruppen von EIN auf und schreibt eine flache\n"
-    "        Datei AUS, wie der Export des Editors.\n";
+    "        Datei AUS, wie der Export des Editors.\n"
+    "import  speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS\n"
+    "        (JSON - liest die Standardeingabe).\n"
+    "plan    zeichnet die Eintraege von EIN von oben als SVG-Bild AUS.svg; mit --flat\n"
+    "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n";
 
 void PrintError(const std::u16string& text) {
     std::string line = Utf16ToUtf8(text) + "\n";
@@ -139,8 +148,14 @@ int RunInfo(const std::vector<std::string>& args) {
         return ExitFailed;
     GroupDocument document;
     LoadResult result = LoadForCli(path, document);
-    std::string json = DocumentJson(result, WriteUtf8, document);
-    fputs(json.c_str(), stdout);
+    JsonOutput out;
+    out.File = stdout;
+    WriteDocumentJson(out, result, WriteUtf8, document);
+    // A full disk or a closed pipe must not pass for a complete document.
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        PrintError(u"Die Ausgabe konnte nicht vollständig geschrieben werden");
+        return ExitFailed;
+    }
     return (result == LoadOk || result == LoadObjectFile) ? ExitOk : ExitFailed;
 }
 
@@ -161,16 +176,7 @@ int RunResave(const std::vector<std::string>& args) {
         return ExitFailed;
     if (!options.Encoding.empty())
         WriteUtf8 = options.Encoding == "utf-8" ? 1 : 0;
-    SetDocumentFolder(out);
-    int saved = SaveGroupDocument(out, &document);
-    DocumentFolder.clear();
-    if (!saved) {
-        PrintError(out + u": " + LastSystemErrorText());
-        return ExitFailed;
-    }
-    if (UnicodeLost)
-        PrintError(Texts::UnicodeLostOnSave);
-    return ExitOk;
+    return SaveAsEditor(document, out);
 }
 
 int RunExport(const std::vector<std::string>& args) {
@@ -219,5 +225,9 @@ int RunCli(const std::vector<std::string>& args) {
         return RunResave(args);
     if (command == "export")
         return RunExport(args);
+    if (command == "import")
+        return RunImport(args, Usage);
+    if (command == "plan")
+        return RunPlan(args, Usage);
     return Usage(("unbekannter Befehl: " + command).c_str());
 }

@@ -1,14 +1,15 @@
 #include "cli/json.h"
 
 #include <array>
-#include <cstdio>
 #include <charconv>
 #include <cmath>
 
-#include "document/text.h"
 #include "document/writer.h"
 
 namespace {
+
+// Big enough that writing costs few system calls, small enough to stay in the cache.
+constexpr size_t JsonBlockSize = 1 << 16;
 
 const char* ResultName(LoadResult result) {
     switch (result) {
@@ -22,138 +23,220 @@ const char* ResultName(LoadResult result) {
     return "LoadNotGroupFile";
 }
 
-// Fields are written as "key": value pairs, separated by commas, in the order added.
-struct JsonObject {
-    std::string Text = "{";
+// Keys of one object at one depth: `{`, then each "key": value on its own line.
+struct JsonFields {
+    std::string& Out;
+    const char* Indent; // of the object's own braces
     bool First = true;
-    std::string Indent;
 
     void Key(const char* key) {
-        Text += First ? "\n" : ",\n";
+        Out += First ? "\n" : ",\n";
         First = false;
-        Text += Indent + "  \"" + key + "\": ";
+        Out += Indent;
+        Out += "  \"";
+        Out += key;
+        Out += "\": ";
     }
-    void Raw(const char* key, const std::string& value) {
+    void Number(const char* key, double value) {
         Key(key);
-        Text += value;
+        AppendJsonNumber(Out, value);
     }
-    std::string Close() { return Text + "\n" + Indent + "}"; }
+    void Int(const char* key, int64_t value) {
+        Key(key);
+        std::array<char, 24> digits;
+        auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+        Out.append(digits.data(), end);
+    }
+    void Text(const char* key, const OptText& text) {
+        Key(key);
+        if (text)
+            AppendJsonString(Out, *text);
+        else
+            Out += "null";
+    }
+    void Triple(const char* key, const Vec3& v) {
+        Key(key);
+        Out += '[';
+        AppendJsonNumber(Out, v.x);
+        Out += ", ";
+        AppendJsonNumber(Out, v.y);
+        Out += ", ";
+        AppendJsonNumber(Out, v.z);
+        Out += ']';
+    }
+    void Close() {
+        Out += '\n';
+        Out += Indent;
+        Out += '}';
+    }
 };
 
-std::string OptString(const OptText& text) {
-    return text ? JsonString(*text) : "null";
+void ObjectJson(std::string& out, const ObjectEntry& e) {
+    out += '{';
+    JsonFields o{out, "    "};
+    o.Triple("Rotation", e.Rotation);
+    o.Number("BlinkIntervall", e.BlinkIntervall);
+    o.Number("ZoomFaktor", e.ZoomFaktor);
+    o.Text("Name", e.Name);
+    o.Triple("Position", e.Position);
+    o.Text("ShowOn", e.ShowOn);
+    o.Text("HideOn", e.HideOn);
+    o.Int("ShowIfBrightness", e.ShowIfBrightness);
+    o.Int("Brightness", e.Brightness);
+    o.Int("GreaterAs", e.GreaterAs);
+    o.Int("WeitSichtbar", e.WeitSichtbar);
+    o.Text("DynamicVisibility", e.DynamicVisibility);
+    o.Int("FixedDynamicVisibility", e.FixedDynamicVisibility);
+    o.Close();
 }
 
-std::string Triple(const Vec3& v) {
-    return "[" + JsonNumber(v.x) + ", " + JsonNumber(v.y) + ", " + JsonNumber(v.z) + "]";
+void FontJson(std::string& out, const FontEntry& f) {
+    out += '{';
+    JsonFields o{out, "    "};
+    o.Text("Name", f.Name);
+    o.Triple("Position", f.Position);
+    o.Triple("Rotation", f.Rotation);
+    o.Triple("NormBottomLeft", f.NormBottomLeft);
+    o.Triple("NormTopLeft", f.NormTopLeft);
+    o.Triple("NormBottomRight", f.NormBottomRight);
+    o.Triple("NormTopRight", f.NormTopRight);
+    o.Number("BlinkIntervall", f.BlinkIntervall);
+    o.Int("Leuchtend", f.Leuchtend);
+    o.Int("AlignHorz", f.AlignHorz);
+    o.Int("AlignVert", f.AlignVert);
+    o.Number("Fonthoehe", f.Fonthoehe);
+    o.Int("Color", f.Color);
+    o.Text("DefaultText", f.DefaultText);
+    o.Text("GroupProperty", f.GroupProperty);
+    o.Int("Vertikal", f.Vertikal);
+    o.Text("DynamicVisibility", f.DynamicVisibility);
+    o.Int("FixedDynamicVisibility", f.FixedDynamicVisibility);
+    o.Close();
 }
 
-std::string Int(int64_t value) {
-    return std::to_string(value);
-}
-
-std::string ObjectJson(const ObjectEntry& e, const std::string& indent) {
-    JsonObject o;
-    o.Indent = indent;
-    o.Raw("Rotation", Triple(e.Rotation));
-    o.Raw("BlinkIntervall", JsonNumber(e.BlinkIntervall));
-    o.Raw("ZoomFaktor", JsonNumber(e.ZoomFaktor));
-    o.Raw("Name", OptString(e.Name));
-    o.Raw("Position", Triple(e.Position));
-    o.Raw("ShowOn", OptString(e.ShowOn));
-    o.Raw("HideOn", OptString(e.HideOn));
-    o.Raw("ShowIfBrightness", Int(e.ShowIfBrightness));
-    o.Raw("Brightness", Int(e.Brightness));
-    o.Raw("GreaterAs", Int(e.GreaterAs));
-    o.Raw("WeitSichtbar", Int(e.WeitSichtbar));
-    o.Raw("DynamicVisibility", OptString(e.DynamicVisibility));
-    o.Raw("FixedDynamicVisibility", Int(e.FixedDynamicVisibility));
-    return o.Close();
-}
-
-std::string FontJson(const FontEntry& f, const std::string& indent) {
-    JsonObject o;
-    o.Indent = indent;
-    o.Raw("Name", OptString(f.Name));
-    o.Raw("Position", Triple(f.Position));
-    o.Raw("Rotation", Triple(f.Rotation));
-    o.Raw("NormBottomLeft", Triple(f.NormBottomLeft));
-    o.Raw("NormTopLeft", Triple(f.NormTopLeft));
-    o.Raw("NormBottomRight", Triple(f.NormBottomRight));
-    o.Raw("NormTopRight", Triple(f.NormTopRight));
-    o.Raw("BlinkIntervall", JsonNumber(f.BlinkIntervall));
-    o.Raw("Leuchtend", Int(f.Leuchtend));
-    o.Raw("AlignHorz", Int(f.AlignHorz));
-    o.Raw("AlignVert", Int(f.AlignVert));
-    o.Raw("Fonthoehe", JsonNumber(f.Fonthoehe));
-    o.Raw("Color", Int(f.Color));
-    o.Raw("DefaultText", OptString(f.DefaultText));
-    o.Raw("GroupProperty", OptString(f.GroupProperty));
-    o.Raw("Vertikal", Int(f.Vertikal));
-    o.Raw("DynamicVisibility", OptString(f.DynamicVisibility));
-    o.Raw("FixedDynamicVisibility", Int(f.FixedDynamicVisibility));
-    return o.Close();
-}
-
-template <typename List, typename Format> std::string Array(const List& list, Format format) {
-    if (list.empty())
-        return "[]";
-    std::string text = "[";
+template <typename List, typename Format>
+void ArrayJson(JsonOutput& out, const List& list, Format format) {
     bool first = true;
     for (const auto& entry : list) {
         if (!entry)
             continue;
-        text += first ? "\n    " : ",\n    ";
+        out.Buffer += first ? "[\n    " : ",\n    ";
         first = false;
-        text += format(*entry, "    ");
+        format(out.Buffer, *entry);
+        if (out.Buffer.size() >= JsonBlockSize)
+            FlushJson(out);
     }
-    return text + "\n  ]";
+    out.Buffer += first ? "[]" : "\n  ]";
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+}
+
+void AppendEscapedAscii(std::string& out, char16_t c) {
+    switch (c) {
+    case u'"': out += "\\\""; return;
+    case u'\\': out += "\\\\"; return;
+    case u'\b': out += "\\b"; return;
+    case u'\f': out += "\\f"; return;
+    case u'\n': out += "\\n"; return;
+    case u'\r': out += "\\r"; return;
+    case u'\t': out += "\\t"; return;
+    }
+    static const char hex[] = "0123456789abcdef";
+    char escaped[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+    out.append(escaped, sizeof escaped);
 }
 
 } // namespace
 
+void FlushJson(JsonOutput& out) {
+    if (!out.File || out.Buffer.empty())
+        return;
+    fwrite(out.Buffer.data(), 1, out.Buffer.size(), out.File);
+    out.Buffer.clear();
+}
+
+void AppendJsonNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    // "-0" would read back as the integer 0; the file's "-0.000" needs the sign.
+    if (value == 0 && std::signbit(value)) {
+        out += "-0.0";
+        return;
+    }
+    std::array<char, 32> buffer;
+    auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+    out.append(buffer.data(), end);
+}
+
+// UTF-16 to UTF-8 and the escaping of RFC 8259 in one pass; a lone surrogate, which has no
+// UTF-8 form, becomes U+FFFD as everywhere else in the program.
+void AppendJsonString(std::string& out, const std::u16string& text) {
+    out += '"';
+    const size_t size = text.size();
+    for (size_t i = 0; i < size; ++i) {
+        char16_t c = text[i];
+        if (c < 0x80) {
+            if (c >= 0x20 && c != u'"' && c != u'\\')
+                out += static_cast<char>(c);
+            else
+                AppendEscapedAscii(out, c);
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < size && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            AppendUtf8(out, 0xFFFD);
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    out += '"';
+}
+
 std::string JsonNumber(double value) {
-    if (!std::isfinite(value))
-        return "null";
-    std::array<char, 64> buffer;
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    std::string out;
+    AppendJsonNumber(out, value);
+    return out;
 }
 
 std::string JsonString(const std::u16string& text) {
-    std::string utf8 = Utf16ToUtf8(text);
-    std::string out = "\"";
-    for (char ch : utf8) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
 }
 
-std::string DocumentJson(LoadResult result, int writeUtf8, const GroupDocument& document) {
-    JsonObject o;
-    o.Raw("result", std::string("\"") + ResultName(result) + "\"");
-    o.Raw("writeUtf8", writeUtf8 ? "1" : "0");
-    o.Raw("header",
-          document.HeaderText ? JsonString(UnescapeAttributeValue(*document.HeaderText)) : "null");
-    o.Raw("objects", Array(document.Objects, ObjectJson));
-    o.Raw("iobjects", Array(document.IObjects, ObjectJson));
-    o.Raw("fonts", Array(document.Fonts, FontJson));
-    return o.Close() + "\n";
+void WriteDocumentJson(JsonOutput& out, LoadResult result, int writeUtf8,
+                       const GroupDocument& document) {
+    out.Buffer += '{';
+    JsonFields o{out.Buffer, ""};
+    o.Key("result");
+    out.Buffer += '"';
+    out.Buffer += ResultName(result);
+    out.Buffer += '"';
+    o.Int("writeUtf8", writeUtf8 ? 1 : 0);
+    o.Text("header",
+           document.HeaderText ? OptText(UnescapeAttributeValue(*document.HeaderText)) : OptText());
+    o.Key("objects");
+    ArrayJson(out, document.Objects, ObjectJson);
+    o.Key("iobjects");
+    ArrayJson(out, document.IObjects, ObjectJson);
+    o.Key("fonts");
+    ArrayJson(out, document.Fonts, FontJson);
+    o.Close();
+    out.Buffer += '\n';
+    FlushJson(out);
 }

@@ -78,7 +78,12 @@ void MergeRules(ObjectEntry& entry, const ObjectEntry& group) {
 
 // A level's own Objects and Fonts. A failed write to the disk counts as an entry that
 // could not be written: the output would be incomplete.
-bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document) {
+bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document,
+                     const std::u16string& groupFile) {
+    if (job.TakeEntries) {
+        job.TakeEntries(job.EntryReceiver, document, groupFile);
+        return true;
+    }
     for (auto& entry : document.Objects) {
         if (!entry || !WriteObjectEntry(sink, entry.get(), "Object") || sink.Failed) {
             Fail(job, UM_EXPORTNOTFOUND, u"");
@@ -135,7 +140,7 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     levels.push_back(std::move(level));
     ExportDepth = int(levels.size());
     GroupDocument& nested = *levels.back().Document;
-    bool written = WriteOwnEntries(job, sink, nested);
+    bool written = WriteOwnEntries(job, sink, nested, name);
     // Only the level's groups are still needed: a deep chain keeps little in memory.
     ObjectList().swap(nested.Objects);
     FontList().swap(nested.Fonts);
@@ -151,7 +156,7 @@ void ExpandAll(ExportJob& job, OutputSink& sink) {
     top.Document = job.Document;
     levels.push_back(std::move(top));
     ExportDepth = 1;
-    if (!WriteOwnEntries(job, sink, *job.Document))
+    if (!WriteOwnEntries(job, sink, *job.Document, std::u16string()))
         return;
     while (!levels.empty()) {
         Level& level = levels.back();
@@ -167,6 +172,23 @@ void ExpandAll(ExportJob& job, OutputSink& sink) {
         if (!OpenNestedLevel(job, levels, sink, group))
             return;
     }
+}
+
+// Runs the expansion and leaves the engine idle again.
+void Expand(ExportJob& job, OutputSink& sink) {
+    try {
+        ExpandAll(job, sink);
+    } catch (const std::bad_alloc&) {
+        Fail(job, UM_EXPORTNOTFOUND, u"");
+    }
+    VisitedGroupFiles.clear();
+    VisitedGroupFiles.shrink_to_fit();
+    VisitedKeys.clear();
+    ExportDepth = 0;
+    ResolveAgainstFileFolder = false;
+    // A cancel after the last IObject still stops the export.
+    if (!job.KeepRunning)
+        job.Succeeded = 0;
 }
 
 void Worker(void* argument) {
@@ -286,19 +308,7 @@ bool StartExport(ExportJob& job) {
 void ExportGroupDocument(ExportJob& job) {
     OutputSink sink;
     sink.File = &job.Output;
-    try {
-        ExpandAll(job, sink);
-    } catch (const std::bad_alloc&) {
-        Fail(job, UM_EXPORTNOTFOUND, u"");
-    }
-    VisitedGroupFiles.clear();
-    VisitedGroupFiles.shrink_to_fit();
-    VisitedKeys.clear();
-    ExportDepth = 0;
-    ResolveAgainstFileFolder = false;
-    // A cancel after the last IObject still stops the export.
-    if (!job.KeepRunning)
-        job.Succeeded = 0;
+    Expand(job, sink);
     if (job.Succeeded) {
         bool written = false;
         try {
@@ -311,6 +321,17 @@ void ExportGroupDocument(ExportJob& job) {
     }
     // The job may be gone as soon as this report has been handled.
     Report(job, UM_EXPORTDONE);
+}
+
+bool FlattenInMemory(ExportJob& job) {
+    if (!job.Document || !job.TakeEntries) {
+        job.Succeeded = 0;
+        return false;
+    }
+    ResolveAgainstFileFolder = true;
+    OutputSink sink; // without a file: nothing is written anywhere
+    Expand(job, sink);
+    return job.Succeeded != 0;
 }
 
 bool FinishExportOutput(ExportJob& job) {

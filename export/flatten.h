@@ -19,6 +19,12 @@ constexpr unsigned UM_EXPORTCANNOTCREATE = 0x405; // the output file cannot be c
 // group file of UM_EXPORTNOTFOUND (possibly empty) and null for every other report.
 using ExportReportFunction = void (*)(void* progressWindow, unsigned message, const char16_t* name);
 
+// Takes the Objects and Fonts of one level, already placed in the top document's frame, in
+// the order the export would write them; groupFile is the group file they come from (empty
+// for the top document). The receiver may move them out.
+using ExportEntriesFunction = void (*)(void* receiver, GroupDocument& level,
+                                       const std::u16string& groupFile);
+
 struct ExportJob {
     std::u16string OutputPath;
     GroupDocument* Document = nullptr; // the snapshot; its names are shortened in place
@@ -27,6 +33,9 @@ struct ExportJob {
     std::atomic<int> Succeeded{1};
     void* ProgressWindow = nullptr;
     ExportReportFunction Report = nullptr;
+    // Set only for FlattenInMemory: the entries go here instead of into a file.
+    ExportEntriesFunction TakeEntries = nullptr;
+    void* EntryReceiver = nullptr;
 };
 
 // Number of open levels while the worker runs (1 for the top document); 0 otherwise.
@@ -47,6 +56,11 @@ bool StartExport(ExportJob& job);
 // The worker: writes the entries of the job's document and of every nested group, then
 // the closing text, and reports UM_EXPORTDONE last. It never puts the output in place.
 void ExportGroupDocument(ExportJob& job);
+
+// The same expansion on the caller's thread, every level's entries handed to TakeEntries;
+// no file is created or written. Reports failures as the export does (no UM_EXPORTDONE).
+// True when every nested group was expanded.
+bool FlattenInMemory(ExportJob& job);
 
 // Moves and turns the entries of nested into the frame of the IObject entry group that
 // named it, merging group's visibility rules into them. False when a text cannot be copied.

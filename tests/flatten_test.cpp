@@ -735,3 +735,78 @@ TEST(LexicallyNormalisedTest, ResolvesDotsAndDoubledSeparatorsOnly) {
 }
 
 } // namespace
+
+// What a receiver of FlattenInMemory is handed: each level's entries written as the export
+// writes them, and the group file they came from.
+struct Received {
+    OutputSink Body;
+    std::vector<std::u16string> Groups;
+};
+
+void Receive(void* receiver, GroupDocument& level, const std::u16string& groupFile) {
+    Received& r = *static_cast<Received*>(receiver);
+    r.Groups.push_back(groupFile);
+    for (auto& e : level.Objects)
+        WriteObjectEntry(r.Body, e.get(), "Object");
+    for (auto& f : level.Fonts)
+        WriteFontEntry(r.Body, f.get());
+}
+
+TEST_F(FlattenTest, FlatteningInMemoryHandsOnWhatTheExportWrites) {
+    Folder.Write("top.fzlgrp", Group(Obj("5;0;0", "t.fzlobj") +
+                                     IObj("0;0;0", "90;0;0", "S.fzlgrp", "HideOn=\"Nacht\"") +
+                                     IObj("1;0;0", "0;0;0", "b.FZLGRP") +
+                                     Entry("Font", "Position=\"1;2;3\" DefaultText=\"Gleis\"")));
+    Folder.Write("S.fzlgrp", Group(Obj("1;0;0", "s.fzlobj") + IObj("0;10;0", "0;0;0", "B.fzlgrp")));
+    Folder.Write("B.fzlgrp", Group(Obj("0;0;1", "o.fzlobj") + Entry("Font", "Position=\"0;0;2\"")));
+    ASSERT_TRUE(ExportFile("top.fzlgrp").InPlace);
+    std::string exported = Folder.Read("flat.fzlgrp");
+
+    GroupDocument document = Load(Folder.File("top.fzlgrp"));
+    WriteUtf8 = 1;
+    SetDocumentFolder(Folder.File("flat.fzlgrp"));
+    Received received;
+    WriteDocumentHead(received.Body, document);
+    ExportJob job;
+    job.Document = &document;
+    job.TakeEntries = Receive;
+    job.EntryReceiver = &received;
+    EXPECT_TRUE(FlattenInMemory(job));
+    WriteDocumentTail(received.Body);
+    DocumentFolder.clear();
+    EXPECT_EQ(received.Body.Buffer, exported);
+    EXPECT_EQ(received.Groups,
+              (std::vector<std::u16string>{u"", Folder.File("S.fzlgrp"), Folder.File("B.fzlgrp"),
+                                           Folder.File("b.FZLGRP")}));
+    EXPECT_EQ(FilesIn(Folder),
+              (std::vector<std::string>{"B.fzlgrp", "S.fzlgrp", "flat.fzlgrp", "top.fzlgrp"}));
+    EXPECT_EQ(ExportDepth, 0);
+    EXPECT_FALSE(ResolveAgainstFileFolder);
+}
+
+TEST_F(FlattenTest, FlatteningInMemoryReportsLoopsAndMissingGroups) {
+    Folder.Write("A.fzlgrp", Group(IObj("0;0;0", "0;0;0", "A.fzlgrp")));
+    const std::pair<const char*, unsigned> cases[] = {{"A.fzlgrp", UM_EXPORTLOOP},
+                                                      {"fehlt.fzlgrp", UM_EXPORTNOTFOUND}};
+    for (const auto& [name, message] : cases) {
+        SCOPED_TRACE(name);
+        GroupDocument document;
+        document.IObjects.emplace_back(new ObjectEntry())->Name = Folder.File(name);
+        ExportRun run;
+        Received received;
+        ExportJob job;
+        job.Document = &document;
+        job.ProgressWindow = &run;
+        job.Report = Record;
+        job.TakeEntries = Receive;
+        job.EntryReceiver = &received;
+        EXPECT_FALSE(FlattenInMemory(job));
+        EXPECT_EQ(job.Succeeded, 0);
+        ASSERT_EQ(run.Reports.size(), 1u);
+        EXPECT_EQ(run.Reports[0].Message, message);
+        EXPECT_EQ(ExportDepth, 0);
+        EXPECT_TRUE(VisitedGroupFiles.empty());
+        EXPECT_FALSE(ResolveAgainstFileFolder);
+        EXPECT_EQ(FilesIn(Folder), std::vector<std::string>{"A.fzlgrp"});
+    }
+}

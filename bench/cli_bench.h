@@ -1,0 +1,10 @@
+// The command line's info and import, each beside what it cannot avoid.
+#pragma once
+
+#include <string>
+
+// Registers info (load and streamed JSON) against load plus a bare writer of the same JSON,
+// and import against resave, on the group file at path; scratch is a folder with a
+// trailing backslash.
+void RegisterCliBenchmarks(const std::u16string& path, const std::u16string& scratch);
+void PrintCliTable(double (*seconds)(const std::string& benchmark));

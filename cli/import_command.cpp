@@ -1,0 +1,86 @@
+#include "cli/import_command.h"
+
+#include <cstdio>
+#include <new>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "cli/commands.h"
+#include "cli/json_document.h"
+#include "cli/save_as_editor.h"
+#include "document/messages.h"
+#include "document/text.h"
+#include "paths/path_utils.h"
+#include "platform/platform.h"
+
+namespace {
+
+void PrintError(const std::u16string& text) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    fputs(line.c_str(), stderr);
+}
+
+bool ReadStandardInput(std::string& text) {
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY); // the bytes as the script sent them
+#endif
+    char block[1 << 16];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, stdin)) > 0)
+        text.append(block, got);
+    return !ferror(stdin);
+}
+
+// "-" reads standard input, so that a script can pipe its JSON in.
+bool ReadJsonText(const std::string& native, std::string& text) {
+    if (native == "-") {
+        if (ReadStandardInput(text))
+            return true;
+        PrintError(u"Die Standardeingabe konnte nicht gelesen werden");
+        return false;
+    }
+    std::u16string path = FromNativePath(native);
+    ReadResult read = ReadWholeFile(path, text);
+    if (read == ReadOk)
+        return true;
+    PrintError(read == ReadNoMemory
+                   ? FillText(Texts::OpenNoMemory, {FileNameOf(path)})
+                   : FillText(Texts::OpenFailed, {FileNameOf(path), LastSystemErrorText()}));
+    return false;
+}
+
+int Import(const std::string& jsonFile, const std::u16string& out, const CommandArguments& a) {
+    std::string text;
+    if (!ReadJsonText(jsonFile, text))
+        return ExitFailed;
+    JsonDocument read;
+    std::u16string problem;
+    if (!ReadJsonDocument(text, read, problem)) {
+        PrintError(problem);
+        return ExitFailed;
+    }
+    std::string().swap(text);
+    // As a save in the editor: names shortened against the root and the target's folder.
+    SimulatorRoot = a.HasRoot ? a.Root : std::u16string();
+    WriteUtf8 = read.WriteUtf8;
+    return SaveAsEditor(read.Document, out);
+}
+
+} // namespace
+
+int RunImport(const std::vector<std::string>& args, UsageFunction usage) {
+    CommandArguments a;
+    std::string problem;
+    if (!ReadCommandArguments(args, false, a, problem))
+        return usage(problem.c_str());
+    if (a.Files.size() != 2)
+        return usage("import erwartet JSON und AUS");
+    try {
+        return Import(a.Files[0], FromNativePath(a.Files[1]), a);
+    } catch (const std::bad_alloc&) {
+        PrintError(FillText(Texts::OpenNoMemory, {Utf8ToUtf16(a.Files[0])}));
+        return ExitFailed;
+    }
+}

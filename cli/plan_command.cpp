@@ -1,0 +1,168 @@
+#include "cli/plan_command.h"
+
+#include <cstdio>
+#include <new>
+#include <unordered_map>
+
+#include "cli/commands.h"
+#include "document/loader.h"
+#include "document/messages.h"
+#include "document/text.h"
+#include "export/flatten.h"
+#include "paths/path_utils.h"
+#include "platform/platform.h"
+#include "rotation/rotation.h"
+
+namespace {
+
+void PrintError(const std::u16string& text) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    fputs(line.c_str(), stderr);
+}
+
+// The heading as the rotation library reports it: the yaw of the entry's whole rotation,
+// so that a pitch beyond 90 degrees turns the stroke round.
+double Heading(const Vec3& rotation) {
+    double position[3] = {0, 0, 0};
+    double turned[3] = {0, 0, 0};
+    const double own[3] = {rotation.x, rotation.y, rotation.z};
+    const double none[3] = {0, 0, 0};
+    CDreheGroupObjekt(position, turned, position, own, none);
+    return turned[0];
+}
+
+PlanEntry FromObject(const ObjectEntry& e, PlanKind kind, size_t source) {
+    PlanEntry p;
+    p.Kind = kind;
+    p.Name = e.Name.value_or(u"");
+    p.Caption = FileNameOf(p.Name);
+    p.Position = e.Position;
+    p.Heading = Heading(e.Rotation);
+    p.Source = source;
+    return p;
+}
+
+PlanEntry FromFont(const FontEntry& f, size_t source) {
+    PlanEntry p;
+    p.Kind = PlanLabel;
+    p.Name = f.Name.value_or(u"");
+    p.Caption = f.DefaultText.value_or(u"");
+    p.Position = f.Position;
+    p.Heading = Heading(f.Rotation);
+    p.Source = source;
+    return p;
+}
+
+struct FlatCollector {
+    Plan* Target = nullptr;
+    std::unordered_map<std::u16string, size_t> SourceIndex; // by the file, not its spelling
+};
+
+void TakeLevel(void* receiver, GroupDocument& level, const std::u16string& groupFile) {
+    FlatCollector& c = *static_cast<FlatCollector*>(receiver);
+    size_t source = 0;
+    if (!groupFile.empty()) {
+        std::u16string key = FoldCase(LexicallyNormalised(groupFile));
+        auto found = c.SourceIndex.find(key);
+        if (found == c.SourceIndex.end()) {
+            found = c.SourceIndex.emplace(key, c.Target->Sources.size()).first;
+            c.Target->Sources.push_back(groupFile);
+        }
+        source = found->second;
+    }
+    // The level's groups are expanded in turn; only what they hold is drawn.
+    AddDocumentToPlan(*c.Target, level, source, false);
+}
+
+// progressWindow is the output's name, which the export's loop message names.
+void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
+    if (message == UM_EXPORTNOTFOUND)
+        PrintError(FillText(Texts::ExportNotFound,
+                            {name && *name ? std::u16string(name) : Texts::Untitled}));
+    else if (message == UM_EXPORTLOOP)
+        PrintError(FillText(Texts::ExportLoop, {*static_cast<std::u16string*>(progressWindow)}));
+}
+
+// The nested groups expanded as the export expands them, into memory only.
+bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const CommandArguments& a) {
+    std::u16string previousFolder = GetCurrentFolder();
+    SimulatorRoot = a.Root;
+    // As in the export: root-relative names are opened below the simulator folder.
+    if (!a.HasRoot || !SetCurrentFolder(a.Root))
+        PrintError(Texts::RootNotSet);
+    FlatCollector collector;
+    collector.Target = &plan;
+    ExportJob job;
+    job.Document = &document;
+    job.Report = OnReport;
+    job.ProgressWindow = &out;
+    job.TakeEntries = TakeLevel;
+    job.EntryReceiver = &collector;
+    bool flattened = FlattenInMemory(job);
+    SetCurrentFolder(previousFolder);
+    return flattened;
+}
+
+bool WriteSvg(const std::u16string& path, const std::string& svg) {
+    OutputFile file;
+    if (CreateOutputFile(path, file) && WriteOutputFile(file, svg.data(), svg.size())) {
+        if (CommitOutputFile(file))
+            return true;
+    } else {
+        DiscardOutputFile(file);
+    }
+    PrintError(FillText(Texts::ExportCannotCreate, {path}) + u": " + LastSystemErrorText());
+    return false;
+}
+
+int Draw(const std::u16string& in, const std::u16string& out, const CommandArguments& a) {
+    GroupDocument document;
+    std::u16string working = in;
+    ResolveAgainstFileFolder = true;
+    LoadResult result = LoadGroupDocument(working, &document);
+    ResolveAgainstFileFolder = false;
+    if (result != LoadOk) {
+        std::u16string system = result == LoadOpenFailed ? LastSystemErrorText() : u"";
+        PrintError(OpenResultMessage(result, FileNameOf(in), system));
+        return ExitFailed;
+    }
+    Plan plan;
+    plan.Title = FileNameOf(in);
+    plan.Sources.push_back(plan.Title);
+    if (a.Flat) {
+        if (!Flatten(plan, document, out, a))
+            return ExitFailed;
+    } else {
+        AddDocumentToPlan(plan, document, 0, true);
+    }
+    return WriteSvg(out, PlanSvg(plan)) ? ExitOk : ExitFailed;
+}
+
+} // namespace
+
+void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source, bool withGroups) {
+    for (const auto& e : document.Objects)
+        if (e)
+            plan.Entries.push_back(FromObject(*e, PlanObject, source));
+    for (const auto& e : document.IObjects)
+        if (e && withGroups)
+            plan.Entries.push_back(FromObject(*e, PlanGroup, source));
+    for (const auto& f : document.Fonts)
+        if (f)
+            plan.Entries.push_back(FromFont(*f, source));
+}
+
+int RunPlan(const std::vector<std::string>& args, UsageFunction usage) {
+    CommandArguments a;
+    std::string problem;
+    if (!ReadCommandArguments(args, true, a, problem))
+        return usage(problem.c_str());
+    if (a.Files.size() != 2)
+        return usage("plan erwartet EIN und AUS.svg");
+    try {
+        return Draw(FromNativePath(a.Files[0]), FromNativePath(a.Files[1]), a);
+    } catch (const std::bad_alloc&) {
+        PrintError(FillText(Texts::OpenNoMemory, {FromNativePath(a.Files[0])}));
+        return ExitFailed;
+    }
+}

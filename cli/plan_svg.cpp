@@ -1,0 +1,314 @@
+#include "cli/plan_svg.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/numbers.h"
+#include "document/text.h"
+
+namespace {
+
+constexpr double PlotWidth = 1100; // pixels for the entries' extent, at most
+constexpr double PlotHeight = 640;
+constexpr double Margin = 56;
+constexpr double TitleHeight = 44;
+constexpr double FooterHeight = 56;
+constexpr double LegendWidth = 300;
+constexpr double MinimumExtent = 10; // metres: a single entry still gets a readable grid
+constexpr double StrokeLength = 16;  // pixels of the heading stroke
+
+const char* const KindColours[] = {"#1f5fa8", "#b8322a", "#2b7a3d"};
+const char* const SourceColours[] = {"#1f5fa8", "#d0601a", "#2b8a3e", "#b8322a", "#7048a8",
+                                     "#8c5a2b", "#c2458c", "#5b6770", "#8a8a00", "#139aa8"};
+
+std::string Xml(const std::u16string& text) {
+    std::string out;
+    for (char c : Utf16ToUtf8(text)) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            // Characters an XML file cannot hold are left out.
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n')
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string Px(double value) {
+    return FormatFixed(std::abs(value) < 0.05 ? 0.0 : value, 1);
+}
+
+std::string Metres(double value) {
+    std::string text = FormatFixed(value, value == std::floor(value) ? 0 : 1);
+    return text == "-0" ? "0" : text;
+}
+
+std::string Short(double value) {
+    std::string text = FormatFixed(value, 3);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+// Coordinates beyond this many metres are drawn at its edge, so that the view's extent and
+// its grid stay finite whatever a file holds.
+constexpr double FarthestDrawn = 1e12;
+
+double Drawn(double coordinate) {
+    return std::clamp(coordinate, -FarthestDrawn, FarthestDrawn);
+}
+
+struct View {
+    double MinX = 0, MaxX = 0, MinZ = 0, MaxZ = 0;
+    double Scale = 1;
+    double Left = Margin, Top = Margin + TitleHeight;
+
+    double X(double x) const { return Left + (Drawn(x) - MinX) * Scale; }
+    double Y(double z) const { return Top + (MaxZ - Drawn(z)) * Scale; }
+    double Width() const { return (MaxX - MinX) * Scale; }
+    double Height() const { return (MaxZ - MinZ) * Scale; }
+};
+
+View FitView(const Plan& plan) {
+    View v;
+    if (plan.Entries.empty()) {
+        v.MinX = v.MinZ = -MinimumExtent / 2;
+        v.MaxX = v.MaxZ = MinimumExtent / 2;
+    } else {
+        v.MinX = v.MaxX = Drawn(plan.Entries[0].Position.x);
+        v.MinZ = v.MaxZ = Drawn(plan.Entries[0].Position.z);
+        for (const PlanEntry& e : plan.Entries) {
+            v.MinX = std::min(v.MinX, Drawn(e.Position.x));
+            v.MaxX = std::max(v.MaxX, Drawn(e.Position.x));
+            v.MinZ = std::min(v.MinZ, Drawn(e.Position.z));
+            v.MaxZ = std::max(v.MaxZ, Drawn(e.Position.z));
+        }
+    }
+    // Room around the outermost entries for their marks and captions.
+    double padX = std::max(MinimumExtent - (v.MaxX - v.MinX), 0.0) / 2 + (v.MaxX - v.MinX) * 0.08;
+    double padZ = std::max(MinimumExtent - (v.MaxZ - v.MinZ), 0.0) / 2 + (v.MaxZ - v.MinZ) * 0.08;
+    v.MinX -= padX;
+    v.MaxX += padX;
+    v.MinZ -= padZ;
+    v.MaxZ += padZ;
+    v.Scale = std::min(PlotWidth / (v.MaxX - v.MinX), PlotHeight / (v.MaxZ - v.MinZ));
+    return v;
+}
+
+void Grid(std::string& svg, const View& v, double step) {
+    svg += "<g class=\"grid\" stroke=\"#d9dde2\" stroke-width=\"1\">\n";
+    std::string labels;
+    // Counted, not summed: far from the origin, adding a step may not change the sum.
+    const double firstX = std::ceil(v.MinX / step);
+    const int linesX = int(std::floor(v.MaxX / step) - firstX);
+    for (int i = 0; i <= linesX; ++i) {
+        double x = (firstX + i) * step;
+        svg += "<line x1=\"" + Px(v.X(x)) + "\" y1=\"" + Px(v.Top) + "\" x2=\"" + Px(v.X(x)) +
+               "\" y2=\"" + Px(v.Top + v.Height()) + "\"/>\n";
+        labels += "<text x=\"" + Px(v.X(x)) + "\" y=\"" + Px(v.Top + v.Height() + 14) +
+                  "\" text-anchor=\"middle\">" + Metres(x) + "</text>\n";
+    }
+    const double firstZ = std::ceil(v.MinZ / step);
+    const int linesZ = int(std::floor(v.MaxZ / step) - firstZ);
+    for (int i = 0; i <= linesZ; ++i) {
+        double z = (firstZ + i) * step;
+        svg += "<line x1=\"" + Px(v.Left) + "\" y1=\"" + Px(v.Y(z)) + "\" x2=\"" +
+               Px(v.Left + v.Width()) + "\" y2=\"" + Px(v.Y(z)) + "\"/>\n";
+        labels += "<text x=\"" + Px(v.Left - 6) + "\" y=\"" + Px(v.Y(z) + 4) +
+                  "\" text-anchor=\"end\">" + Metres(z) + "</text>\n";
+    }
+    svg += "</g>\n<g class=\"axes\" font-size=\"11\" fill=\"#6b7580\">\n" + labels;
+    svg += "<text x=\"" + Px(v.Left + v.Width()) + "\" y=\"" + Px(v.Top + v.Height() + 30) +
+           "\" text-anchor=\"end\">x [m] \u2192</text>\n";
+    svg += "<text x=\"" + Px(v.Left - 6) + "\" y=\"" + Px(v.Top - 8) +
+           "\" text-anchor=\"end\">z [m] \u2191</text>\n</g>\n";
+    svg += "<rect x=\"" + Px(v.Left) + "\" y=\"" + Px(v.Top) + "\" width=\"" + Px(v.Width()) +
+           "\" height=\"" + Px(v.Height()) + "\" fill=\"none\" stroke=\"#9aa3ad\"/>\n";
+}
+
+void ScaleBar(std::string& svg, const View& v, double step) {
+    double y = v.Top + v.Height() + 44;
+    double x = v.Left;
+    double length = step * v.Scale;
+    svg += "<g class=\"scale\" stroke=\"#222\" stroke-width=\"2\">\n";
+    svg += "<line x1=\"" + Px(x) + "\" y1=\"" + Px(y) + "\" x2=\"" + Px(x + length) + "\" y2=\"" +
+           Px(y) + "\"/>\n";
+    for (double end : {x, x + length})
+        svg += "<line x1=\"" + Px(end) + "\" y1=\"" + Px(y - 5) + "\" x2=\"" + Px(end) +
+               "\" y2=\"" + Px(y + 5) + "\"/>\n";
+    svg += "<text x=\"" + Px(x + length + 8) + "\" y=\"" + Px(y + 4) +
+           "\" stroke=\"none\" font-size=\"12\">" + Metres(step) + " m</text>\n</g>\n";
+}
+
+struct Box {
+    double Left, Top, Right, Bottom;
+    bool Overlaps(const Box& o) const {
+        return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
+    }
+};
+
+// Where a caption goes: beside its mark, on the first side where it covers no caption
+// placed before it, else stacked further out, so that entries close together stay legible.
+struct CaptionPlace {
+    double X = 0, Y = 0;
+    bool AnchorEnd = false;
+};
+
+CaptionPlace PlaceCaption(std::vector<Box>& placed, double x, double y, size_t characters) {
+    const double width = 7.0 * double(characters) + 4;
+    const double height = 13;
+    CaptionPlace first;
+    for (int ring = 0; ring < 8; ++ring) {
+        const double rise = 14.0 * ring;
+        const CaptionPlace tries[] = {{x + 8, y - 7 - rise, false},
+                                      {x + 8, y + 16 + rise, false},
+                                      {x - 8, y - 7 - rise, true},
+                                      {x - 8, y + 16 + rise, true}};
+        for (const CaptionPlace& t : tries) {
+            double left = t.AnchorEnd ? t.X - width : t.X;
+            Box box{left, t.Y - 10, left + width, t.Y - 10 + height};
+            bool free = true;
+            for (const Box& other : placed)
+                free = free && !box.Overlaps(other);
+            if (free) {
+                placed.push_back(box);
+                return t;
+            }
+            if (ring == 0 && &t == tries)
+                first = t;
+        }
+    }
+    return first;
+}
+
+size_t CharacterCount(const std::u16string& text) {
+    size_t count = 0;
+    for (char16_t c : text)
+        if (c < 0xDC00 || c > 0xDFFF)
+            ++count;
+    return count;
+}
+
+const char* Colour(const Plan& plan, const PlanEntry& e) {
+    if (plan.Sources.size() > 1)
+        return SourceColours[e.Source % (sizeof SourceColours / sizeof *SourceColours)];
+    return KindColours[e.Kind];
+}
+
+void Entry(std::string& svg, const Plan& plan, const View& v, const PlanEntry& e,
+           std::vector<Box>& captions) {
+    double x = v.X(e.Position.x);
+    double y = v.Y(e.Position.z);
+    const char* colour = Colour(plan, e);
+    std::u16string shown = !e.Name.empty() ? e.Name : u"\u201E" + e.Caption + u"\u201C";
+    svg += "<g class=\"entry\"><title>" + Xml(shown) + " (" + Short(e.Position.x) + "; " +
+           Short(e.Position.y) + "; " + Short(e.Position.z) + ")</title>";
+    double radians = e.Heading * 3.14159265358979323846 / 180;
+    svg += "<line x1=\"" + Px(x) + "\" y1=\"" + Px(y) + "\" x2=\"" +
+           Px(x + std::sin(radians) * StrokeLength) + "\" y2=\"" +
+           Px(y - std::cos(radians) * StrokeLength) + "\" stroke=\"" + colour +
+           "\" stroke-width=\"2\"/>";
+    switch (e.Kind) {
+    case PlanObject:
+        svg +=
+            "<circle cx=\"" + Px(x) + "\" cy=\"" + Px(y) + "\" r=\"4.5\" fill=\"" + colour + "\"/>";
+        break;
+    case PlanGroup:
+        svg += "<rect x=\"" + Px(x - 5) + "\" y=\"" + Px(y - 5) +
+               "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/>";
+        break;
+    case PlanLabel:
+        svg += "<path d=\"M" + Px(x) + " " + Px(y - 5) + "L" + Px(x + 5) + " " + Px(y) + "L" +
+               Px(x) + " " + Px(y + 5) + "L" + Px(x - 5) + " " + Px(y) +
+               "Z\" fill=\"white\" "
+               "stroke=\"" +
+               colour + "\" stroke-width=\"1.5\"/>";
+        break;
+    }
+    if (!e.Caption.empty()) {
+        CaptionPlace place = PlaceCaption(captions, x, y, CharacterCount(e.Caption));
+        svg += "<text x=\"" + Px(place.X) + "\" y=\"" + Px(place.Y) + "\" fill=\"" + colour +
+               "\" stroke=\"white\" stroke-width=\"3\" stroke-linejoin=\"round\"" +
+               (place.AnchorEnd ? " text-anchor=\"end\"" : "") +
+               (e.Kind == PlanLabel ? " font-style=\"italic\"" : "") + ">" + Xml(e.Caption) +
+               "</text>";
+    }
+    svg += "</g>\n";
+}
+
+void Legend(std::string& svg, const Plan& plan, const View& v) {
+    double x = v.Left + v.Width() + 40;
+    double y = v.Top + 4;
+    svg += "<g class=\"legend\" font-size=\"12\">\n<text x=\"" + Px(x) + "\" y=\"" + Px(y) +
+           "\" font-weight=\"bold\">Gruppendateien</text>\n";
+    for (size_t i = 0; i < plan.Sources.size(); ++i) {
+        y += 22;
+        const char* colour = SourceColours[i % (sizeof SourceColours / sizeof *SourceColours)];
+        svg += "<rect x=\"" + Px(x) + "\" y=\"" + Px(y - 10) +
+               "\" width=\"12\" height=\"12\" "
+               "fill=\"" +
+               std::string(colour) + "\"/><text x=\"" + Px(x + 20) + "\" y=\"" + Px(y) + "\">" +
+               Xml(plan.Sources[i]) + "</text>\n";
+    }
+    svg += "</g>\n";
+}
+
+void KindKey(std::string& svg, const View& v) {
+    double y = v.Top + v.Height() + 44;
+    double x = v.Left + v.Width();
+    svg += "<g class=\"key\" font-size=\"12\" fill=\"#333\" text-anchor=\"end\">\n"
+           "<text x=\"" +
+           Px(x) + "\" y=\"" + Px(y + 4) +
+           "\">\u25CF Objekt   \u25A0 Gruppe   "
+           "\u25C7 Beschriftung   \u2014 Blickrichtung</text>\n</g>\n";
+}
+
+// A step of 1, 2 or 5 times a power of ten, at least minimum.
+double GridStep(double minimum) {
+    double power = std::pow(10.0, std::floor(std::log10(minimum)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0})
+        if (factor * power >= minimum * (1 - 1e-12))
+            return factor * power;
+    return 10 * power;
+}
+
+} // namespace
+
+std::string PlanSvg(const Plan& plan) {
+    View v = FitView(plan);
+    double step = GridStep(60 / v.Scale); // grid lines at least 60 pixels apart
+    bool legend = plan.Sources.size() > 1;
+    double width = v.Left + v.Width() + Margin + (legend ? LegendWidth : 0);
+    double height = v.Top + v.Height() + FooterHeight + 16;
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Px(width) + "\" height=\"" +
+           Px(height) + "\" viewBox=\"0 0 " + Px(width) + " " + Px(height) +
+           "\" font-family=\"DejaVu Sans, Arial, sans-serif\" font-size=\"11\">\n";
+    svg += "<title>" + Xml(plan.Title) + "</title>\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    svg += "<text x=\"" + Px(v.Left) + "\" y=\"" + Px(Margin + 8) +
+           "\" font-size=\"18\" font-weight=\"bold\">" + Xml(plan.Title) + "</text>\n";
+    Grid(svg, v, step);
+    svg += "<g class=\"entries\" paint-order=\"stroke\">\n";
+    // Captions keep clear of every mark, not only of the marks drawn before them.
+    std::vector<Box> captions;
+    for (const PlanEntry& e : plan.Entries) {
+        double x = v.X(e.Position.x);
+        double y = v.Y(e.Position.z);
+        captions.push_back({x - 6, y - 6, x + 6, y + 6});
+    }
+    for (const PlanEntry& e : plan.Entries)
+        Entry(svg, plan, v, e, captions);
+    svg += "</g>\n";
+    ScaleBar(svg, v, step);
+    KindKey(svg, v);
+    if (legend)
+        Legend(svg, plan, v);
+    svg += "</svg>\n";
+    return svg;
+}

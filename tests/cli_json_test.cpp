@@ -1,0 +1,104 @@
+// The JSON of info read back by import: every value returns exactly, the header's quotes
+// find their attributes again, and bad input is refused with its place.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "cli/json.h"
+#include "cli/json_document.h"
+#include "document/writer.h"
+#include "tests/test_support.h"
+
+namespace {
+
+TEST(HeaderFromShownTest, ShownHeaderComesBackAsStored) {
+    const char16_t* const stored[] = {
+        u"FileInfo=\"Bahnhof/nBearbeitet mit Zellora\" ",
+        u"FileInfo=\"Bearbeitet mit Zellora\"", // made with New: no trailing blank
+        u"",
+        u"FileInfo=\"sagt &#34;hallo&#34; laut\" Autor=\"X\" ",
+        u"a=\"&#34;\" b=\"&#34; \" ",
+        u"a=\"&#60;&#38;&#9;&#10;&#13;&#38;#34;\" ",
+        u"File_nfo=\"x = &#34;y&#34;\" ",
+    };
+    for (const char16_t* text : stored) {
+        SCOPED_TRACE(U8(text));
+        std::u16string back;
+        ASSERT_TRUE(HeaderFromShown(UnescapeAttributeValue(text), back));
+        EXPECT_EQ(back, text);
+    }
+}
+
+TEST(HeaderFromShownTest, TextThatIsNoAttributesIsRefused) {
+    const char16_t* const shown[] = {u"FileInfo", u"=\"x\" ", u"a=\"x", u"a b=\"x\" "};
+    for (const char16_t* text : shown) {
+        std::u16string back;
+        EXPECT_FALSE(HeaderFromShown(text, back)) << U8(text);
+    }
+}
+
+TEST(JsonDocumentTest, EveryValueReadsBackExactly) {
+    GroupDocument document;
+    document.HeaderText = u"FileInfo=\"a&#34;b\" ";
+    auto& o = *document.Objects.emplace_back(new ObjectEntry());
+    o.Rotation = {-0.0, 0.1 + 0.2, DBL_MAX};
+    o.Position = {DBL_TRUE_MIN, -1e-300, 18446744073709551616.0};
+    o.BlinkIntervall = 1.0 / 3;
+    o.ZoomFaktor = 123456789012.0;
+    o.Name = u"Z:\\sim\\\U0001F682 \"Zug\".fzlobj";
+    o.ShowOn = u"a\tb\\c/n";
+    o.Brightness = INT32_MIN;
+    o.ShowIfBrightness = o.GreaterAs = o.WeitSichtbar = o.FixedDynamicVisibility = 1;
+    o.DynamicVisibility = u"";
+    auto& f = *document.Fonts.emplace_back(new FontEntry());
+    f.AlignHorz = INT16_MIN;
+    f.AlignVert = INT16_MAX;
+    f.Color = INT32_MAX;
+    f.DefaultText = u"Gleis 1 \u2013 Süd";
+    document.IObjects.emplace_back(new ObjectEntry());
+
+    JsonOutput out;
+    WriteDocumentJson(out, LoadOk, 0, document);
+    JsonDocument read;
+    std::u16string problem;
+    ASSERT_TRUE(ReadJsonDocument(out.Buffer, read, problem)) << U8(problem);
+    EXPECT_EQ(read.WriteUtf8, 0);
+    OutputSink expected, actual;
+    WriteUtf8 = 1;
+    FormatGroupDocument(&document, expected);
+    FormatGroupDocument(&read.Document, actual);
+    EXPECT_EQ(actual.Buffer, expected.Buffer);
+    const ObjectEntry& r = *read.Document.Objects[0];
+    EXPECT_TRUE(std::signbit(r.Rotation.x));
+    EXPECT_EQ(r.Rotation.y, o.Rotation.y);
+    EXPECT_EQ(r.Rotation.z, o.Rotation.z);
+    EXPECT_EQ(r.Position.x, o.Position.x);
+    EXPECT_EQ(r.Position.z, o.Position.z);
+    EXPECT_EQ(r.BlinkIntervall, o.BlinkIntervall);
+    EXPECT_EQ(r.Name, o.Name);
+    EXPECT_EQ(r.ShowOn, o.ShowOn);
+    EXPECT_EQ(r.DynamicVisibility, o.DynamicVisibility);
+    EXPECT_FALSE(r.HideOn.has_value());
+    EXPECT_EQ(read.Document.Fonts[0]->AlignHorz, INT16_MIN);
+    EXPECT_EQ(read.Document.Fonts[0]->Color, INT32_MAX);
+    EXPECT_FALSE(read.Document.Fonts[0]->Name.has_value());
+}
+
+TEST(JsonDocumentTest, SyntaxErrorsNameLineAndColumn) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Zeile 1, Spalte 1: kein gültiges JSON"},
+        {"{\"objects\": [}", "Zeile 1, Spalte 14: kein gültiges JSON"},
+        {"{\n  \"header\": \"ä\" x\n}", "Zeile 2, Spalte 17: kein gültiges JSON"},
+        {"{}\n{}", "Zeile 2, Spalte 1: kein gültiges JSON"},
+        {"{\"header\": \"\\ud800\"}", "Zeile 1, Spalte 19: kein gültiges JSON"},
+    };
+    for (const auto& [text, message] : cases) {
+        JsonDocument read;
+        std::u16string problem;
+        EXPECT_FALSE(ReadJsonDocument(text, read, problem)) << text;
+        EXPECT_EQ(U8(problem), message) << text;
+    }
+}
+
+} // namespace
