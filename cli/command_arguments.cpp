@@ -1,5 +1,6 @@
 #include "cli/command_arguments.h"
 
+#include "cli/commands.h"
 #include "platform/platform.h"
 
 bool ReadCommandArguments(const std::vector<std::string>& args, bool allowFlat,
@@ -11,8 +12,11 @@ bool ReadCommandArguments(const std::vector<std::string>& args, bool allowFlat,
                 problem = "--root braucht einen Wert";
                 return false;
             }
-            out.Root = FromNativePath(args[++i]);
-            if (out.Root.empty() || out.Root.back() != u'\\')
+            if (!ProgramPath(args[++i], out.Root)) {
+                problem.clear();
+                return false;
+            }
+            if (out.Root.back() != u'\\')
                 out.Root += u'\\';
             out.HasRoot = true;
         } else if (allowFlat && arg == "--flat") {

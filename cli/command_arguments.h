@@ -11,8 +11,8 @@ struct CommandArguments {
     std::vector<std::string> Files; // native paths as given
 };
 
-// Reads args from index 1 on; false (and problem set) for an unknown option or one without
-// its value.
+// Reads args from index 1 on; false for an unknown option or one without its value (problem
+// set), or for a root the program's form cannot name exactly (problem empty, already said).
 bool ReadCommandArguments(const std::vector<std::string>& args, bool allowFlat,
                           CommandArguments& out, std::string& problem);
 

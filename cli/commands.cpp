@@ -15,6 +15,16 @@
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
+// A native name in the program's form; false (and said why) when that form cannot name it
+// exactly, for the mapped name could be another file.
+bool ProgramPath(const std::string& native, std::u16string& path) {
+    path = FromNativePath(native);
+    if (!path.empty())
+        return true;
+    RefuseInexactName(native);
+    return false;
+}
+
 namespace {
 
 const char* const UsageText =
@@ -65,16 +75,6 @@ std::string Printable(const std::string& name) {
         i += length;
     }
     return out;
-}
-
-// A native name in the program's form; false (and said why) when that form cannot name it
-// exactly, for the mapped name could be another file.
-bool ProgramPath(const std::string& native, std::u16string& path) {
-    path = FromNativePath(native);
-    if (!path.empty())
-        return true;
-    RefuseInexactName(native);
-    return false;
 }
 
 struct Options {

@@ -13,3 +13,7 @@ int RunCli(const std::vector<std::string>& arguments);
 // Says on standard error that the name given cannot be named exactly in the program's form,
 // and returns ExitFailed: nothing has been read or written.
 int RefuseInexactName(const std::string& name);
+
+// The native name in the program's form; false, after RefuseInexactName, when that form
+// cannot name it exactly.
+bool ProgramPath(const std::string& native, std::u16string& path);

@@ -74,11 +74,16 @@ int RunImport(const std::vector<std::string>& args, UsageFunction usage) {
     CommandArguments a;
     std::string problem;
     if (!ReadCommandArguments(args, false, a, problem))
-        return usage(problem.c_str());
+        return problem.empty() ? ExitFailed : usage(problem.c_str());
     if (a.Files.size() != 2)
         return usage("import erwartet JSON und AUS");
+    std::u16string out;
+    if (a.Files[0] != "-" && !ProgramPath(a.Files[0], out))
+        return ExitFailed;
+    if (!ProgramPath(a.Files[1], out))
+        return ExitFailed;
     try {
-        return Import(a.Files[0], FromNativePath(a.Files[1]), a);
+        return Import(a.Files[0], out, a);
     } catch (const std::bad_alloc&) {
         PrintError(FillText(Texts::OpenNoMemory, {Utf8ToUtf16(a.Files[0])}));
         return ExitFailed;

@@ -156,13 +156,16 @@ int RunPlan(const std::vector<std::string>& args, UsageFunction usage) {
     CommandArguments a;
     std::string problem;
     if (!ReadCommandArguments(args, true, a, problem))
-        return usage(problem.c_str());
+        return problem.empty() ? ExitFailed : usage(problem.c_str());
     if (a.Files.size() != 2)
         return usage("plan erwartet EIN und AUS.svg");
+    std::u16string in, out;
+    if (!ProgramPath(a.Files[0], in) || !ProgramPath(a.Files[1], out))
+        return ExitFailed;
     try {
-        return Draw(FromNativePath(a.Files[0]), FromNativePath(a.Files[1]), a);
+        return Draw(in, out, a);
     } catch (const std::bad_alloc&) {
-        PrintError(FillText(Texts::OpenNoMemory, {FromNativePath(a.Files[0])}));
+        PrintError(FillText(Texts::OpenNoMemory, {in}));
         return ExitFailed;
     }
 }
