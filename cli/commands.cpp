@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/check_command.h"
 #include "cli/json.h"
 #include "document/loader.h"
 #include "document/messages.h"
@@ -18,12 +19,15 @@ const char* const UsageText =
     "  zellora-cli info DATEI\n"
     "  zellora-cli resave [--encoding utf-8|iso-8859-1] [--root ORDNER] EIN AUS\n"
     "  zellora-cli export [--root ORDNER] EIN AUS\n"
+    "  zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n"
     "  zellora-cli --help | --version\n"
     "\n"
     "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
     "resave  liest EIN und speichert es nach AUS, wie es der Editor tut.\n"
     "export  loest die verschachtelten Gruppen von EIN auf und schreibt eine flache\n"
-    "        Datei AUS, wie der Export des Editors.\n";
+    "        Datei AUS, wie der Export des Editors.\n"
+    "check   prueft alle Gruppendateien unter PFAD auf fehlende oder falsche Verweise und\n"
+    "        Endlosschleifen; je Befund eine Zeile (mit --json als JSON).\n";
 
 void PrintError(const std::u16string& text) {
     std::string line = Utf16ToUtf8(text) + "\n";
@@ -174,5 +178,7 @@ int RunCli(const std::vector<std::string>& args) {
         return RunResave(args);
     if (command == "export")
         return RunExport(args);
+    if (command == "check")
+        return RunCheckCommand(args);
     return Usage(("unbekannter Befehl: " + command).c_str());
 }
