@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "bench/anchors.h"
 #include "bench/generate.h"
+#include "cli/check.h"
 #include "document/loader.h"
 #include "document/writer.h"
 #include "export/flatten.h"
@@ -171,6 +173,45 @@ void RegisterExport(const std::string& label, Tree tree, const Scratch& scratch)
     })->Unit(benchmark::kMillisecond);
 }
 
+// What one check of the tree found, counted once before the timing.
+struct CheckCounts {
+    size_t Files = 0, Loads = 0, Findings = 0;
+};
+CheckCounts TreeCheck;
+
+CheckRun RunCheck(const std::vector<std::u16string>& files, const std::u16string& root,
+                  unsigned jobs) {
+    CheckSettings settings;
+    settings.RootFolder = root;
+    settings.Jobs = jobs;
+    return CheckGroupFiles(files, settings);
+}
+
+// check over every file of the tree, each object file it names present, with one and with
+// two threads, beside a bare parse of the same group files one after the other.
+void RegisterCheck(const Tree& tree, const Scratch& scratch) {
+    WriteObjectFiles(scratch.Path);
+    auto files = std::make_shared<std::vector<std::u16string>>();
+    files->push_back(tree.TopPath);
+    files->insert(files->end(), tree.Nested.begin(), tree.Nested.end());
+    auto root = std::make_shared<std::u16string>(scratch.Path);
+    CheckRun once = RunCheck(*files, *root, 1);
+    TreeCheck = {once.Files.size(), once.Loads, once.Findings.size()};
+    for (unsigned jobs : {1u, 2u})
+        benchmark::RegisterBenchmark(("check-jobs" + std::to_string(jobs) + "/tree").c_str(),
+                                     [files, root, jobs](benchmark::State& state) {
+                                         for (auto _ : state)
+                                             benchmark::DoNotOptimize(
+                                                 RunCheck(*files, *root, jobs).Loads);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("expat-files/tree", [files](benchmark::State& state) {
+        for (auto _ : state)
+            for (const std::u16string& file : *files)
+                benchmark::DoNotOptimize(BareExpatParse(file));
+    })->Unit(benchmark::kMillisecond);
+}
+
 void RotationCall(benchmark::State& state) {
     double position[3] = {1, 2, 3}, rotation[3] = {10, 20, 30}, group[3] = {45, 0, 12};
     double outPosition[3], outRotation[3];
@@ -224,6 +265,15 @@ void PrintTable(const std::map<std::string, size_t>& entries,
         (Get("export/tree") / tree.Flattened) / (Get("export/small-tree") / small.Flattened), 1.3);
     printf("\nexport tree: %zu flattened entries over %zu nested group files; chain: %zu levels\n",
            tree.Flattened, tree.Nested.size(), chain.Nested.size() + 1);
+    Row("check tree --jobs 1 / bare expat parse", Get("check-jobs1/tree") / Get("expat-files/tree"),
+        2.0);
+    Row("check tree --jobs 2 / --jobs 1", Get("check-jobs2/tree") / Get("check-jobs1/tree"), 1.0);
+    printf("check tree: %zu files, %.3f loads per file, %zu findings; per file %.1f us (--jobs 1), "
+           "%.1f us (--jobs 2), bare expat parse %.1f us\n",
+           TreeCheck.Files, double(TreeCheck.Loads) / double(TreeCheck.Files), TreeCheck.Findings,
+           Get("check-jobs1/tree") / TreeCheck.Files * 1e6,
+           Get("check-jobs2/tree") / TreeCheck.Files * 1e6,
+           Get("expat-files/tree") / TreeCheck.Files * 1e6);
     printf("one CDreheGroupObjekt call: %.1f ns\n", Get("rotation") * 1e9);
 }
 
@@ -253,6 +303,8 @@ int main(int argc, char** argv) {
         CollectNested(tree.TopPath, tree);
         trees[shape.Label] = tree;
         RegisterExport(shape.Label, tree, scratch);
+        if (std::strcmp(shape.Label, "tree") == 0)
+            RegisterCheck(tree, scratch);
     }
     Scratch chainFolder = MakeScratch("kette");
     Tree chain;

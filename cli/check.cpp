@@ -162,8 +162,11 @@ struct Checker {
     // not been read yet, and the group files those name in turn.
     void ReadEverything(const std::vector<std::u16string>& paths) {
         std::vector<size_t> unread;
-        for (const std::u16string& path : paths)
-            Add(path, true, unread);
+        for (const std::u16string& path : paths) {
+            size_t index = Add(path, true, unread);
+            if (Files[index].Known)
+                ByName.emplace(path, index); // names in other files may spell it the same way
+        }
         while (!unread.empty()) {
             ReadAll(unread);
             std::vector<size_t> next;
