@@ -36,19 +36,11 @@ struct IdentityHash {
 
 constexpr size_t NotFound = size_t(-1);
 
-std::vector<OptText> NamesOf(const ObjectList& entries) {
+template <typename List> std::vector<OptText> NamesOf(const List& entries) {
     std::vector<OptText> names;
     names.reserve(entries.size());
     for (const auto& entry : entries)
         names.push_back(entry ? entry->Name : OptText());
-    return names;
-}
-
-std::vector<OptText> NamesOf(const FontList& fonts) {
-    std::vector<OptText> names;
-    names.reserve(fonts.size());
-    for (const auto& font : fonts)
-        names.push_back(font ? font->Name : OptText());
     return names;
 }
 
@@ -149,7 +141,7 @@ struct Checker {
         for (size_t i = 1; i < wanted; ++i) {
             try {
                 helpers.emplace_back(work);
-            } catch (const std::system_error&) {
+            } catch (const std::exception&) {
                 break; // fewer threads: the work is shared among those that started
             }
         }

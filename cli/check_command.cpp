@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <thread>
 
 #include "cli/check.h"
@@ -80,7 +81,7 @@ void ShowProgress(void* context, size_t loaded) {
         return;
     line.Last = now;
     line.Shown = true;
-    fprintf(stderr, "\r%zu Dateien gelesen …", loaded);
+    fprintf(stderr, "\r%zu Dateien gelesen ...", loaded);
     fflush(stderr);
 }
 
@@ -124,9 +125,15 @@ int RunCheckCommand(const std::vector<std::string>& args) {
         settings.Progress = ShowProgress;
         settings.ProgressContext = &progress;
     }
-    CheckRun run = CheckGroupFiles(files, settings);
+    CheckRun run;
+    try {
+        run = CheckGroupFiles(files, settings);
+    } catch (const std::bad_alloc&) {
+        PrintError(u"Die Prüfung konnte nicht beendet werden, da nicht genug Speicher frei ist");
+        return ExitFailed;
+    }
     if (progress.Shown)
-        fputs("\r\033[K", stderr);
+        fprintf(stderr, "\r%40s\r", ""); // wider than any progress line
 
     std::vector<std::string> natives;
     for (const std::u16string& file : run.Files)
