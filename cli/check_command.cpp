@@ -1,5 +1,6 @@
 #include "cli/check_command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <new>
