@@ -311,41 +311,6 @@ const char* ProblemName(CheckProblem problem) {
     return "";
 }
 
-std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& paths,
-                                           std::vector<std::u16string>& unreadable) {
-    std::vector<std::u16string> found;
-    std::vector<std::u16string> folders;
-    std::vector<FolderItem> items;
-    for (const std::u16string& path : paths) {
-        if (!IsFolder(path)) {
-            found.push_back(path);
-            continue;
-        }
-        folders.push_back(path);
-        while (!folders.empty()) {
-            std::u16string folder = std::move(folders.back());
-            folders.pop_back();
-            if (!ListFolder(folder, items)) {
-                unreadable.push_back(folder);
-                continue;
-            }
-            std::u16string prefix = folder.back() == u'\\' ? folder : folder + u'\\';
-            for (const FolderItem& item : items) {
-                std::u16string name = FoldCase(item.Name);
-                auto endsWith = [&](const std::u16string& tail) {
-                    return name.size() >= tail.size() &&
-                           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-                };
-                if (item.IsFolder)
-                    folders.push_back(prefix + item.Name);
-                else if (item.IsFile && (endsWith(u".fzlgrp") || endsWith(u".efzlgrp")))
-                    found.push_back(prefix + item.Name);
-            }
-        }
-    }
-    return found;
-}
-
 CheckRun CheckGroupFiles(const std::vector<std::u16string>& paths, const CheckSettings& settings) {
     Checker check(settings);
     check.ReadEverything(paths);
