@@ -116,7 +116,7 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     std::vector<std::u16string> unreadable;
     std::vector<std::u16string> files = FindGroupFiles(options.Paths, unreadable);
     for (const std::u16string& folder : unreadable)
-        PrintError(folder + u" konnte nicht gelesen werden: " + LastSystemErrorText());
+        PrintError(folder + u" konnte nicht gelesen werden");
 
     CheckSettings settings;
     settings.RootFolder = options.Root.empty() ? GetCurrentFolder() : options.Root;
