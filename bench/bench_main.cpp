@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "bench/anchors.h"
 #include "bench/cli_bench.h"
 #include "bench/generate.h"
+#include "cli/check.h"
 #include "document/loader.h"
 #include "document/writer.h"
 #include "export/flatten.h"
@@ -75,6 +77,7 @@ bool RunExport(const GroupDocument& top, const std::u16string& output) {
 
 struct Results {
     std::map<std::string, double> Seconds; // real time per iteration
+    std::map<std::string, double> Cpu;     // processor time per iteration
 };
 Results Measured;
 
@@ -82,9 +85,11 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            if (!run.error_occurred)
-                Measured.Seconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (!run.error_occurred) {
+                double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                Measured.Seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / unit;
+                Measured.Cpu[run.benchmark_name()] = run.GetAdjustedCPUTime() / unit;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -172,6 +177,46 @@ void RegisterExport(const std::string& label, Tree tree, const Scratch& scratch)
     })->Unit(benchmark::kMillisecond);
 }
 
+// What one check of the tree found, counted once before the timing.
+struct CheckCounts {
+    size_t Files = 0, Loads = 0, Findings = 0;
+};
+CheckCounts TreeCheck;
+
+CheckRun RunCheck(const std::vector<std::u16string>& files, const std::u16string& root,
+                  unsigned jobs) {
+    CheckSettings settings;
+    settings.RootFolder = root;
+    settings.Jobs = jobs;
+    return CheckGroupFiles(files, settings);
+}
+
+// check over every file of the tree, each object file it names present, with one and with
+// two threads, beside a bare parse of the same group files one after the other.
+void RegisterCheck(const Tree& tree, const Scratch& scratch) {
+    WriteObjectFiles(scratch.Path);
+    auto files = std::make_shared<std::vector<std::u16string>>();
+    files->push_back(tree.TopPath);
+    files->insert(files->end(), tree.Nested.begin(), tree.Nested.end());
+    auto root = std::make_shared<std::u16string>(scratch.Path);
+    CheckRun once = RunCheck(*files, *root, 1);
+    TreeCheck = {once.Files.size(), once.Loads, once.Findings.size()};
+    for (unsigned jobs : {1u, 2u})
+        benchmark::RegisterBenchmark(("check-jobs" + std::to_string(jobs) + "/tree").c_str(),
+                                     [files, root, jobs](benchmark::State& state) {
+                                         for (auto _ : state)
+                                             benchmark::DoNotOptimize(
+                                                 RunCheck(*files, *root, jobs).Loads);
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime(); // every thread's time, not only the first one's
+    benchmark::RegisterBenchmark("expat-files/tree", [files](benchmark::State& state) {
+        for (auto _ : state)
+            for (const std::u16string& file : *files)
+                benchmark::DoNotOptimize(BareExpatParse(file));
+    })->Unit(benchmark::kMillisecond);
+}
+
 void RotationCall(benchmark::State& state) {
     double position[3] = {1, 2, 3}, rotation[3] = {10, 20, 30}, group[3] = {45, 0, 12};
     double outPosition[3], outRotation[3];
@@ -225,6 +270,21 @@ void PrintTable(const std::map<std::string, size_t>& entries,
         (Get("export/tree") / tree.Flattened) / (Get("export/small-tree") / small.Flattened), 1.3);
     printf("\nexport tree: %zu flattened entries over %zu nested group files; chain: %zu levels\n",
            tree.Flattened, tree.Nested.size(), chain.Nested.size() + 1);
+    // Benchmarks that count every thread's time carry this in their reported names.
+    const std::string jobs1 = "check-jobs1/tree/process_time",
+                      jobs2 = "check-jobs2/tree/process_time";
+    Row("check tree --jobs 1 / bare expat parse", Get(jobs1) / Get("expat-files/tree"), 2.0);
+    Row("check tree --jobs 2 / --jobs 1", Get(jobs2) / Get(jobs1), 1.0);
+    auto perFile = [&](const std::string& name) {
+        return std::make_pair(Get(name) / TreeCheck.Files * 1e6,
+                              Measured.Cpu[name] / TreeCheck.Files * 1e6);
+    };
+    auto one = perFile(jobs1), two = perFile(jobs2), bare = perFile("expat-files/tree");
+    printf("check tree: %zu files, %.3f loads per file, %zu findings; per file (real, processor): "
+           "--jobs 1 %.1f us, %.1f us; --jobs 2 %.1f us, %.1f us; bare expat parse %.1f us, "
+           "%.1f us\n",
+           TreeCheck.Files, double(TreeCheck.Loads) / double(TreeCheck.Files), TreeCheck.Findings,
+           one.first, one.second, two.first, two.second, bare.first, bare.second);
     printf("one CDreheGroupObjekt call: %.1f ns\n", Get("rotation") * 1e9);
 }
 
@@ -255,6 +315,8 @@ int main(int argc, char** argv) {
         CollectNested(tree.TopPath, tree);
         trees[shape.Label] = tree;
         RegisterExport(shape.Label, tree, scratch);
+        if (std::strcmp(shape.Label, "tree") == 0)
+            RegisterCheck(tree, scratch);
     }
     Scratch chainFolder = MakeScratch("kette");
     Tree chain;

@@ -1,6 +1,7 @@
 #include "bench/generate.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "document/text.h"
@@ -134,4 +135,24 @@ std::u16string WriteGroupChain(const std::u16string& folder, size_t length,
         Save(folder + u"Kette_" + Number(i) + u".fzlgrp", level);
     }
     return folder + u"Kette_0.fzlgrp";
+}
+
+void WriteObjectFiles(const std::u16string& folder) {
+    for (const char16_t* stem : Objects) {
+        std::u16string relative = stem[0] == u'\\' ? stem + 1 : stem;
+        std::string native = Utf16ToUtf8(folder.substr(2) + relative);
+        for (char& c : native)
+            if (c == '\\')
+                c = '/';
+        std::string command = "mkdir -p '" + native.substr(0, native.rfind('/')) + "'";
+        if (system(command.c_str()) != 0)
+            abort();
+        for (size_t n = 0; n < 97; ++n) {
+            std::string name = native + "_" + std::to_string(n) + ".fzlobj";
+            if (FILE* file = fopen(name.c_str(), "wb")) {
+                fputs("<Objekt><Point/><Point/></Objekt>\r\n", file);
+                fclose(file);
+            }
+        }
+    }
 }

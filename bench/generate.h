@@ -19,3 +19,7 @@ std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, siz
 // A chain of `length` group files, each with `objectsPerLevel` objects and one IObject
 // naming the next. Returns the first file's path.
 std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size_t objectsPerLevel);
+
+// Writes below folder (the simulator folder, which also holds the groups) a small object
+// file for every name the generated entries use, so that every reference is found.
+void WriteObjectFiles(const std::u16string& folder);

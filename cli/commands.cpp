@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/check_command.h"
 #include "cli/json.h"
 #include "zellora_version.h"
 #include "document/loader.h"
@@ -34,6 +35,7 @@ const char* const UsageText =
     "  zellora-cli export [--root ORDNER] EIN AUS\n"
     "  zellora-cli import [--root ORDNER] JSON AUS\n"
     "  zellora-cli plan [--root ORDNER] [--flat] EIN AUS.svg\n"
+    "  zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n"
     "  zellora-cli --help | --version\n"
     "\n"
     "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
@@ -43,7 +45,9 @@ const char* const UsageText =
     "import  speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS\n"
     "        (JSON - liest die Standardeingabe).\n"
     "plan    zeichnet die Eintraege von EIN von oben als SVG-Bild AUS.svg; mit --flat\n"
-    "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n";
+    "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n"
+    "check   prueft alle Gruppendateien unter PFAD auf fehlende oder falsche Verweise und\n"
+    "        Endlosschleifen; je Befund eine Zeile (mit --json als JSON).\n";
 
 void PrintError(const std::u16string& text) {
     std::string line = Utf16ToUtf8(text) + "\n";
@@ -225,6 +229,8 @@ int RunCli(const std::vector<std::string>& args) {
         return RunResave(args);
     if (command == "export")
         return RunExport(args);
+    if (command == "check")
+        return RunCheckCommand(args);
     if (command == "import")
         return RunImport(args, Usage);
     if (command == "plan")

@@ -24,6 +24,7 @@ enum Kind : int16_t { KindNone, KindRoot, KindObject, KindIObject, KindFont };
 constexpr int64_t RootTally = -5000;
 
 struct LoaderState {
+    LoadReport* Report = nullptr;
     XML_Parser Parser = nullptr;
     GroupDocument* Document = nullptr;
     std::u16string NameBaseFolder;
@@ -308,28 +309,28 @@ bool NamesUtf8(const std::string& encoding) {
     return lower == "utf-8";
 }
 
-// Skips a UTF-16 byte-order mark (turning big-endian text into little-endian) and sets
-// WriteUtf8 for the file's encoding. Returns where the text for the parser starts.
-size_t DecideEncoding(std::string& bytes) {
+// Skips a UTF-16 byte-order mark (turning big-endian text into little-endian) and reports
+// the file's encoding. Returns where the text for the parser starts.
+size_t DecideEncoding(std::string& bytes, int& writeUtf8) {
     bool littleMark = bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE;
     bool bigMark = bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFE && uint8_t(bytes[1]) == 0xFF;
     if (littleMark || bigMark) {
         if (bigMark)
             for (size_t i = 2; i + 1 < bytes.size(); i += 2)
                 std::swap(bytes[i], bytes[i + 1]);
-        WriteUtf8 = 1;
+        writeUtf8 = 1;
         return 2;
     }
     std::string encoding = DeclaredEncoding(bytes);
-    WriteUtf8 = (encoding.empty() || NamesUtf8(encoding)) ? 1 : 0;
+    writeUtf8 = (encoding.empty() || NamesUtf8(encoding)) ? 1 : 0;
     return 0;
 }
 
-void TellParseError(XML_Parser parser) {
+std::u16string ParseErrorText(XML_Parser parser) {
     std::u16string text = AsciiToUtf16(XML_ErrorString(XML_GetErrorCode(parser)));
     text += u" at line ";
     text += AsciiToUtf16(std::to_string(XML_GetCurrentLineNumber(parser)).c_str());
-    TellUser(text, u"Zellora");
+    return text;
 }
 
 LoadResult ResultFromTally(int64_t tally) {
@@ -339,7 +340,7 @@ LoadResult ResultFromTally(int64_t tally) {
 }
 
 LoadResult Parse(LoaderState& state, std::string& bytes) {
-    size_t start = DecideEncoding(bytes);
+    size_t start = DecideEncoding(bytes, state.Report->WriteUtf8);
     size_t length = bytes.size() - start;
     if (length > size_t(INT_MAX))
         return LoadNoMemory; // one parser call takes at most an int of bytes
@@ -354,7 +355,7 @@ LoadResult Parse(LoaderState& state, std::string& bytes) {
         (status != XML_STATUS_OK && XML_GetErrorCode(state.Parser) == XML_ERROR_NO_MEMORY)) {
         result = LoadNoMemory;
     } else if (status != XML_STATUS_OK) {
-        TellParseError(state.Parser);
+        state.Report->ParseError = ParseErrorText(state.Parser);
         result = LoadXmlError;
     } else {
         result = ResultFromTally(state.FileKindTally);
@@ -369,42 +370,89 @@ std::u16string FolderOf(const std::u16string& path) {
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
-LoadResult LoadBytes(std::string& bytes, std::u16string nameBaseFolder, GroupDocument* document) {
+LoadResult LoadBytes(std::string& bytes, std::u16string nameBaseFolder, GroupDocument* document,
+                     LoadReport& report) {
     LoaderState state;
+    state.Report = &report;
     state.Document = document;
     state.NameBaseFolder = std::move(nameBaseFolder);
     return Parse(state, bytes);
+}
+
+bool IsRootRelative(const std::u16string& path) {
+    return path.size() >= 2 && path[0] == u'\\' && path[1] != u'\\';
+}
+
+} // namespace
+
+std::u16string PathToOpen(const std::u16string& path, const std::u16string& currentFolder) {
+    bool absolute = (path.size() >= 2 && path[1] == u':') ||
+                    (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\');
+    if (absolute || currentFolder.empty())
+        return path;
+    std::u16string rest = IsRootRelative(path) ? path.substr(1) : path;
+    if (currentFolder.back() == u'\\')
+        return currentFolder + rest;
+    return currentFolder + u'\\' + rest;
+}
+
+namespace {
+
+// The outcome of a load for the process-wide values of the editor: the encoding found goes
+// to WriteUtf8, a parse error to the user.
+LoadResult TellOutcome(LoadResult result, const LoadReport& report) {
+    if (report.WriteUtf8 >= 0)
+        WriteUtf8 = report.WriteUtf8;
+    if (result == LoadXmlError)
+        TellUser(report.ParseError, u"Zellora");
+    return result;
 }
 
 } // namespace
 
 LoadResult LoadGroupDocumentFromBytes(std::string& bytes, const std::u16string& fileName,
                                       GroupDocument* document) {
+    LoadReport report;
     try {
         FreeGroupDocument(document);
-        return LoadBytes(bytes, FolderOf(fileName), document);
+        return TellOutcome(LoadBytes(bytes, FolderOf(fileName), document, report), report);
+    } catch (const std::bad_alloc&) {
+        return TellOutcome(LoadNoMemory, report);
+    }
+}
+
+LoadResult LoadGroupDocumentWith(const std::u16string& path, GroupDocument* document,
+                                 const LoadSettings& settings, LoadReport& report) {
+    report = LoadReport();
+    try {
+        std::u16string base =
+            settings.ResolveAgainstFileFolder ? FolderOf(path) : settings.CurrentFolder + u"\\";
+        FreeGroupDocument(document);
+        std::string bytes;
+        switch (ReadWholeFile(PathToOpen(path, settings.CurrentFolder), bytes)) {
+        case ReadOk: break;
+        case ReadOpenFailed: return LoadOpenFailed;
+        case ReadNoMemory: return LoadNoMemory;
+        }
+        return LoadBytes(bytes, std::move(base), document, report);
     } catch (const std::bad_alloc&) {
         return LoadNoMemory;
     }
 }
 
 LoadResult LoadGroupDocument(std::u16string& path, GroupDocument* document) {
+    LoadReport report;
     try {
-        std::u16string base =
-            ResolveAgainstFileFolder ? FolderOf(path) : GetCurrentFolder() + u"\\";
-        // A root-relative name is opened relative to the current directory, which the export
-        // keeps at the simulator folder. A network path (two backslashes) stays as it is.
-        if (path.size() >= 2 && path[0] == u'\\' && path[1] != u'\\')
+        LoadSettings settings;
+        settings.ResolveAgainstFileFolder = ResolveAgainstFileFolder;
+        settings.CurrentFolder = GetCurrentFolder();
+        std::u16string original = path;
+        // The caller's name loses the leading backslash of a root-relative name, as it
+        // always has; a network path (two backslashes) stays as it is.
+        if (IsRootRelative(path))
             path.erase(0, 1);
-        FreeGroupDocument(document);
-        std::string bytes;
-        switch (ReadWholeFile(path, bytes)) {
-        case ReadOk: break;
-        case ReadOpenFailed: return LoadOpenFailed;
-        case ReadNoMemory: return LoadNoMemory;
-        }
-        return LoadBytes(bytes, std::move(base), document);
+        return TellOutcome(LoadGroupDocumentWith(original, document, settings, report), report);
     } catch (const std::bad_alloc&) {
-        return LoadNoMemory;
+        return TellOutcome(LoadNoMemory, report);
     }
 }

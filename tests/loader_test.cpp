@@ -295,4 +295,53 @@ TEST(LoaderVolume, ManyEntriesAreAllKept) {
     EXPECT_EQ(loaded.Document.Objects[39999]->Position.x, 39999);
 }
 
+// The load for parallel work reads and sets no process-wide value, and gives the same
+// document as LoadGroupDocument.
+TEST(LoaderWithSettings, SameDocumentWithoutProcessWideState) {
+    ScratchFolder folder;
+    folder.Write("Gruppen\\a.fzlgrp",
+                 "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><GRUPPENOBJECT><Props/>"
+                 "<Object><Props Name=\"Lampe.fzlobj\"/></Object></GRUPPENOBJECT>");
+    folder.Write("kaputt.fzlgrp", "<GRUPPENOBJECT>\n<Object>");
+    std::u16string base = folder.Path.substr(0, folder.Path.size() - 1);
+    struct Case {
+        std::u16string Path;
+        bool ResolveAgainstFileFolder;
+        LoadResult Result;
+        int WriteUtf8;
+        std::u16string Name; // of the first Object
+        std::u16string ParseError;
+    } cases[] = {
+        {folder.File("Gruppen\\a.fzlgrp"), true, LoadOk, 0, folder.File("Gruppen\\Lampe.fzlobj"),
+         u""},
+        {folder.File("Gruppen\\a.fzlgrp"), false, LoadOk, 0, folder.Path + u"Lampe.fzlobj", u""},
+        {u"\\Gruppen\\a.fzlgrp", true, LoadOk, 0, u"\\Gruppen\\Lampe.fzlobj", u""},
+        {u"Gruppen\\a.fzlgrp", true, LoadOk, 0, u"Gruppen\\Lampe.fzlobj", u""},
+        {folder.File("kaputt.fzlgrp"), true, LoadXmlError, 1, u"", u"no element found at line 2"},
+        {folder.File("fehlt.fzlgrp"), true, LoadOpenFailed, -1, u"", u""},
+    };
+    ToldMessages told;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(U8(c.Path));
+        WriteUtf8 = 7;
+        ResolveAgainstFileFolder = !c.ResolveAgainstFileFolder;
+        LoadSettings settings;
+        settings.ResolveAgainstFileFolder = c.ResolveAgainstFileFolder;
+        settings.CurrentFolder = base;
+        LoadReport report;
+        GroupDocument document;
+        std::u16string path = c.Path;
+        EXPECT_EQ(LoadGroupDocumentWith(path, &document, settings, report), c.Result);
+        EXPECT_EQ(path, c.Path);
+        EXPECT_EQ(report.WriteUtf8, c.WriteUtf8);
+        EXPECT_EQ(report.ParseError, c.ParseError);
+        EXPECT_EQ(document.Objects.empty() ? u"" : *document.Objects[0]->Name, c.Name);
+        EXPECT_EQ(WriteUtf8, 7);
+        EXPECT_EQ(ResolveAgainstFileFolder, !c.ResolveAgainstFileFolder);
+    }
+    ResolveAgainstFileFolder = false;
+    WriteUtf8 = 1;
+    EXPECT_EQ(ToldMessages::All, u"");
+}
+
 } // namespace

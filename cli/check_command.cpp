@@ -1,0 +1,153 @@
+#include "cli/check_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <new>
+#include <thread>
+
+#include "cli/check.h"
+#include "cli/commands.h"
+#include "cli/json.h"
+#include "document/text.h"
+#include "platform/folders.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct CheckOptions {
+    std::u16string Root; // empty: the current directory
+    bool Json = false;
+    unsigned Jobs = 0;
+    std::vector<std::u16string> Paths;
+};
+
+// The value of --jobs; 0 when it is not a whole number from 1 to 1024.
+unsigned JobCount(const std::string& text) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    unsigned jobs = unsigned(std::stoul(text));
+    return jobs <= 1024 ? jobs : 0;
+}
+
+bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& options,
+                      std::string& problem) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if ((arg == "--root" || arg == "--jobs") && i + 1 >= args.size()) {
+            problem = arg + " braucht einen Wert";
+            return false;
+        }
+        if (arg == "--root") {
+            options.Root = FromNativePath(args[++i]);
+            if (options.Root.empty() || options.Root.back() != u'\\')
+                options.Root += u'\\';
+        } else if (arg == "--jobs") {
+            options.Jobs = JobCount(args[++i]);
+            if (options.Jobs == 0) {
+                problem = "--jobs erwartet eine Zahl von 1 bis 1024: " + args[i];
+                return false;
+            }
+        } else if (arg == "--json") {
+            options.Json = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            problem = "unbekannte Option: " + arg;
+            return false;
+        } else {
+            options.Paths.push_back(FromNativePath(arg));
+        }
+    }
+    if (options.Paths.empty()) {
+        problem = "check erwartet mindestens eine Datei oder einen Ordner";
+        return false;
+    }
+    return true;
+}
+
+void PrintError(const std::u16string& text) {
+    fputs((Utf16ToUtf8(text) + "\n").c_str(), stderr);
+}
+
+// Redraws one line on standard error at most ten times a second.
+struct ProgressLine {
+    std::chrono::steady_clock::time_point Last;
+    bool Shown = false;
+};
+
+void ShowProgress(void* context, size_t loaded) {
+    auto& line = *static_cast<ProgressLine*>(context);
+    auto now = std::chrono::steady_clock::now();
+    if (line.Shown && now - line.Last < std::chrono::milliseconds(100))
+        return;
+    line.Last = now;
+    line.Shown = true;
+    fprintf(stderr, "\r%zu Dateien gelesen ...", loaded);
+    fflush(stderr);
+}
+
+std::string OptJson(const OptText& text) {
+    return text ? JsonString(*text) : "null";
+}
+
+std::string FindingLine(const CheckFinding& finding, const std::string& file, bool json) {
+    if (json)
+        return "{\"file\": " + JsonString(Utf8ToUtf16(file)) + ", \"problem\": \"" +
+               ProblemName(finding.Problem) +
+               "\", \"entry\": " + (finding.Entry.empty() ? "null" : "\"" + finding.Entry + "\"") +
+               ", \"name\": " + OptJson(finding.Name) +
+               ", \"detail\": " + JsonString(finding.Detail) + "}\n";
+    std::string line = file + ": ";
+    if (!finding.Entry.empty())
+        line += "Eintrag " + finding.Entry + " \"" + Utf16ToUtf8(*finding.Name) + "\": ";
+    return line + Utf16ToUtf8(finding.Detail) + "\n";
+}
+
+} // namespace
+
+int RunCheckCommand(const std::vector<std::string>& args) {
+    CheckOptions options;
+    std::string problem;
+    if (!ReadCheckOptions(args, options, problem)) {
+        fprintf(stderr, "zellora-cli: %s\n", problem.c_str());
+        fputs("Aufruf: zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n", stderr);
+        return ExitUsage;
+    }
+    std::vector<std::u16string> unreadable;
+    std::vector<std::u16string> files = FindGroupFiles(options.Paths, unreadable);
+    for (const std::u16string& folder : unreadable)
+        PrintError(folder + u" konnte nicht gelesen werden");
+
+    CheckSettings settings;
+    settings.RootFolder = options.Root.empty() ? GetCurrentFolder() : options.Root;
+    settings.Jobs = options.Jobs ? options.Jobs : std::max(1u, std::thread::hardware_concurrency());
+    ProgressLine progress;
+    if (StandardErrorIsTerminal()) {
+        settings.Progress = ShowProgress;
+        settings.ProgressContext = &progress;
+    }
+    CheckRun run;
+    try {
+        run = CheckGroupFiles(files, settings);
+    } catch (const std::bad_alloc&) {
+        PrintError(u"Die Prüfung konnte nicht beendet werden, da nicht genug Speicher frei ist");
+        return ExitFailed;
+    }
+    if (progress.Shown)
+        fprintf(stderr, "\r%40s\r", ""); // wider than any progress line
+
+    std::vector<std::string> natives;
+    for (const std::u16string& file : run.Files)
+        natives.push_back(ToNativePath(file));
+    size_t filesWithFindings = 0;
+    for (size_t i = 0; i < run.Findings.size(); ++i) {
+        const CheckFinding& finding = run.Findings[i];
+        if (i == 0 || run.Findings[i - 1].File != finding.File)
+            ++filesWithFindings;
+        fputs(FindingLine(finding, natives[finding.File], options.Json).c_str(), stdout);
+    }
+    fflush(stdout);
+    fprintf(stderr, "%zu Dateien geprüft, %zu Befunde in %zu Dateien\n", run.Files.size(),
+            run.Findings.size(), filesWithFindings);
+    return run.Findings.empty() && unreadable.empty() ? ExitOk : ExitFailed;
+}

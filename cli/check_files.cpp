@@ -1,0 +1,48 @@
+#include "cli/check.h"
+
+#include "document/text.h"
+#include "platform/folders.h"
+
+namespace {
+
+bool IsGroupFileName(const std::u16string& name) {
+    std::u16string folded = FoldCase(name);
+    for (const std::u16string tail : {u".fzlgrp", u".efzlgrp"})
+        if (folded.size() >= tail.size() &&
+            folded.compare(folded.size() - tail.size(), tail.size(), tail) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// A stack of folders still to be read rather than recursion: no depth of folders is too deep.
+std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& paths,
+                                           std::vector<std::u16string>& unreadable) {
+    std::vector<std::u16string> found;
+    std::vector<std::u16string> folders;
+    std::vector<FolderItem> items;
+    for (const std::u16string& path : paths) {
+        if (!IsFolder(path)) {
+            found.push_back(path);
+            continue;
+        }
+        folders.push_back(path);
+        while (!folders.empty()) {
+            std::u16string folder = std::move(folders.back());
+            folders.pop_back();
+            if (!ListFolder(folder, items)) {
+                unreadable.push_back(folder);
+                continue;
+            }
+            std::u16string prefix = folder.back() == u'\\' ? folder : folder + u'\\';
+            for (const FolderItem& item : items) {
+                if (item.IsFolder)
+                    folders.push_back(prefix + item.Name);
+                else if (item.IsFile && IsGroupFileName(item.Name))
+                    found.push_back(prefix + item.Name);
+            }
+        }
+    }
+    return found;
+}

@@ -1,0 +1,35 @@
+// Walking folders and telling files apart, for the commands that work on whole simulator
+// folders. Paths are the program's Windows paths, as everywhere in the platform layer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FolderItem {
+    std::u16string Name;
+    bool IsFolder = false; // a real folder; a link to a folder is neither folder nor file
+    bool IsFile = false;   // a regular file, also when reached through a link
+};
+
+// The items of folder without "." and "..". False when it cannot be read.
+bool ListFolder(const std::u16string& folder, std::vector<FolderItem>& items);
+
+bool IsFolder(const std::u16string& path);
+
+// What makes a file itself, whatever the spelling of its name: two paths name the same file
+// exactly when their identities are equal.
+struct FileIdentity {
+    uint64_t Device = 0;
+    uint64_t Index = 0;
+    bool operator==(const FileIdentity& other) const {
+        return Device == other.Device && Index == other.Index;
+    }
+};
+
+// The identity of the file or folder that path names, found as the loader finds it (letter
+// case ignored). False when there is none.
+bool IdentifyFile(const std::u16string& path, FileIdentity& identity);
+
+// Whether standard error goes to a terminal, where a progress line may be redrawn.
+bool StandardErrorIsTerminal();
