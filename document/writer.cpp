@@ -51,14 +51,26 @@ void AppendFormula(Text& out, const char16_t* name, const OptText& formula) {
         AppendText(out, name, EscapeFormulaText(*formula));
 }
 
+// XML has no form, not even a character reference, for the control characters other than
+// tab, line feed and carriage return, nor for U+FFFE and U+FFFF: written as they are, one of
+// them makes the whole file unreadable. Each becomes U+FFFD (in ISO-8859-1 a lost '?'), as
+// a lone surrogate does.
+Text Writable(const Text& text) {
+    Text out = text;
+    for (char16_t& c : out)
+        if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF)
+            c = 0xFFFD;
+    return out;
+}
+
 // Entry texts in the file's encoding; in ISO-8859-1 a character without a byte is noted.
 void WriteEntryText(OutputSink& sink, const Text& text) {
     if (WriteUtf8) {
-        WriteBytes(sink, Utf16ToUtf8(text));
+        WriteBytes(sink, Utf16ToUtf8(Writable(text)));
         return;
     }
     bool lost = false;
-    WriteBytes(sink, Utf16ToLatin1(text, lost));
+    WriteBytes(sink, Utf16ToLatin1(Writable(text), lost));
     if (lost)
         UnicodeLostPending = 1;
 }
@@ -173,8 +185,8 @@ void WriteDocumentHead(OutputSink& sink, const GroupDocument& document) {
     WriteBytes(sink, head);
     if (document.HeaderText) {
         bool lostInHeader = false; // the header is not part of the lost-character report
-        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(*document.HeaderText)
-                                   : Utf16ToLatin1(*document.HeaderText, lostInHeader));
+        Text header = Writable(*document.HeaderText);
+        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(header) : Utf16ToLatin1(header, lostInHeader));
     }
     WriteBytes(sink, "/>");
 }

@@ -153,6 +153,44 @@ TEST(Rotation, ResultReproducesCombinedOrientation) {
     }
 }
 
+// The same bits from every build, optimised or not, native or Windows: each expected value is
+// written as the float it must be, and a single dropped rounding anywhere changes a digit.
+TEST(Rotation, EveryBuildGivesTheSameFloats) {
+    struct Case {
+        Triple position, rotation, group;
+        float outPosition[3], outRotation[3];
+    } cases[] = {
+        {{7, -3, 11},
+         {10, 20, 30},
+         {-40, 25, 65},
+         {2.70347786f, -9.86820889f, 8.62030411f},
+         {48.790123f, 126.55304f, 69.65448f}},
+        {{7, -3, 11},
+         {-135, 60, -75},
+         {180, -90, 30},
+         {2.99999976f, -11.5621777f, -6.02627945f},
+         {-86.0328674f, -135.504089f, -14.4775114f}},
+        {{-20.6, 4.2, 12},
+         {300, -200, 10},
+         {90, 0, 0},
+         {12.000001f, 4.19999981f, 20.6000004f},
+         {29.9999943f, 160, 10}},
+        {{150, 5.8, 5.9},
+         {1, 2, 3},
+         {0, 0, 45},
+         {150, -0.0707106069f, 8.27314949f},
+         {1.49226546f, 3.05652618f, 47.9907913f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rotation " << c.rotation << ", group " << c.group);
+        const Result r = turn(c.position, c.rotation, c.group);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(r.position.v[i], static_cast<double>(c.outPosition[i])) << "position " << i;
+            EXPECT_EQ(r.rotation.v[i], static_cast<double>(c.outRotation[i])) << "rotation " << i;
+        }
+    }
+}
+
 TEST(Rotation, OutputsMayBeTheInputArrays) {
     const Triple position{1, 2, 3}, rotation{10, 20, 30}, group{-40, 25, 65};
     const Result separate = turn(position, rotation, group);

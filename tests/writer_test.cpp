@@ -184,6 +184,40 @@ TEST_F(WriterTest, SpecialCharactersInNamesSurviveTheRoundTrip) {
     EXPECT_EQ(*reloaded.HeaderText, u"FileInfo=\"a&#38;b&#10;c/nBearbeitet mit Zellora\" ");
 }
 
+// XML cannot hold these characters in any form, yet a lenient parser may hand them over from a
+// broken UTF-16 file and a user may paste them: the save must still load.
+TEST_F(WriterTest, CharactersXmlCannotHoldAreReplacedAndTheSaveLoads) {
+    const std::string Replacement = "\xEF\xBF\xBD";
+    struct Case {
+        Text text;
+        std::string utf8, latin1;
+    } cases[] = {
+        {{u'a', 0x01, u'b'}, "a" + Replacement + "b", "a?b"},
+        {{0x1F, 0xFFFE, 0xFFFF}, Replacement + Replacement + Replacement, "???"},
+        // A high surrogate whose partner is a control character.
+        {{u'L', 0xDADA, 0x01}, "L" + Replacement + Replacement, "L??"},
+        {{u'\t', u'x'}, "&#9;x", "&#9;x"},
+    };
+    for (const Case& c : cases) {
+        for (int utf8 : {1, 0}) {
+            SCOPED_TRACE(testing::Message() << c.utf8 << (utf8 ? " in UTF-8" : " in ISO-8859-1"));
+            GroupDocument document;
+            document.HeaderText = u"FileInfo=\"" + c.text + u"\" ";
+            ObjectEntry& e = AddObject(document, document.Objects);
+            e.Name = c.text;
+            e.ShowOn = c.text;
+            std::string bytes = Format(document, utf8);
+            const std::string& expected = utf8 ? c.utf8 : c.latin1;
+            EXPECT_NE(bytes.find("Name=\"" + expected + "\""), std::string::npos) << bytes;
+            EXPECT_EQ(UnicodeLost, utf8 || expected == c.utf8 ? 0 : 1);
+
+            GroupDocument reloaded;
+            ASSERT_EQ(LoadGroupDocumentFromBytes(bytes, u"C:\\a.fzlgrp", &reloaded), LoadOk);
+            EXPECT_EQ(reloaded.Objects.size(), 1u);
+        }
+    }
+}
+
 TEST_F(WriterTest, RoundTripGivesTheSameDocumentAndTheSameBytes) {
     ScratchFolder folder;
     for (int utf8 : {1, 0}) {
