@@ -31,6 +31,8 @@ unsigned JobCount(const std::string& text) {
     return jobs <= 1024 ? jobs : 0;
 }
 
+// False for a usage error (problem set) or for a name the program's form cannot name exactly
+// (problem empty, already said).
 bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& options,
                       std::string& problem) {
     for (size_t i = 1; i < args.size(); ++i) {
@@ -40,8 +42,11 @@ bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& option
             return false;
         }
         if (arg == "--root") {
-            options.Root = FromNativePath(args[++i]);
-            if (options.Root.empty() || options.Root.back() != u'\\')
+            if (!ProgramPath(args[++i], options.Root)) {
+                problem.clear();
+                return false;
+            }
+            if (options.Root.back() != u'\\')
                 options.Root += u'\\';
         } else if (arg == "--jobs") {
             options.Jobs = JobCount(args[++i]);
@@ -55,7 +60,12 @@ bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& option
             problem = "unbekannte Option: " + arg;
             return false;
         } else {
-            options.Paths.push_back(FromNativePath(arg));
+            std::u16string path;
+            if (!ProgramPath(arg, path)) {
+                problem.clear();
+                return false;
+            }
+            options.Paths.push_back(path);
         }
     }
     if (options.Paths.empty()) {
@@ -63,10 +73,6 @@ bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& option
         return false;
     }
     return true;
-}
-
-void PrintError(const std::u16string& text) {
-    fputs((Utf16ToUtf8(text) + "\n").c_str(), stderr);
 }
 
 // Redraws one line on standard error at most ten times a second.
@@ -109,6 +115,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     CheckOptions options;
     std::string problem;
     if (!ReadCheckOptions(args, options, problem)) {
+        if (problem.empty())
+            return ExitFailed;
         fprintf(stderr, "zellora-cli: %s\n", problem.c_str());
         fputs("Aufruf: zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n", stderr);
         return ExitUsage;

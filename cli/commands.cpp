@@ -26,6 +26,11 @@ bool ProgramPath(const std::string& native, std::u16string& path) {
     return false;
 }
 
+void PrintError(const std::u16string& text) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    fputs(line.c_str(), stderr);
+}
+
 namespace {
 
 const char* const UsageText =
@@ -48,11 +53,6 @@ const char* const UsageText =
     "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n"
     "check   prueft alle Gruppendateien unter PFAD auf fehlende oder falsche Verweise und\n"
     "        Endlosschleifen; je Befund eine Zeile (mit --json als JSON).\n";
-
-void PrintError(const std::u16string& text) {
-    std::string line = Utf16ToUtf8(text) + "\n";
-    fputs(line.c_str(), stderr);
-}
 
 int Usage(const char* problem) {
     if (problem)

@@ -14,6 +14,9 @@ int RunCli(const std::vector<std::string>& arguments);
 // and returns ExitFailed: nothing has been read or written.
 int RefuseInexactName(const std::string& name);
 
+// One line on standard error.
+void PrintError(const std::u16string& text);
+
 // The native name in the program's form; false, after RefuseInexactName, when that form
 // cannot name it exactly.
 bool ProgramPath(const std::string& native, std::u16string& path);

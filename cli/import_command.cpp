@@ -17,11 +17,6 @@
 
 namespace {
 
-void PrintError(const std::u16string& text) {
-    std::string line = Utf16ToUtf8(text) + "\n";
-    fputs(line.c_str(), stderr);
-}
-
 bool ReadStandardInput(std::string& text) {
 #ifdef _WIN32
     _setmode(_fileno(stdin), _O_BINARY); // the bytes as the script sent them

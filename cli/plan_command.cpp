@@ -15,11 +15,6 @@
 
 namespace {
 
-void PrintError(const std::u16string& text) {
-    std::string line = Utf16ToUtf8(text) + "\n";
-    fputs(line.c_str(), stderr);
-}
-
 // The heading as the rotation library reports it: the yaw of the entry's whole rotation,
 // so that a pitch beyond 90 degrees turns the stroke round.
 double Heading(const Vec3& rotation) {

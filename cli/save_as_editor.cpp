@@ -9,15 +9,6 @@
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
-namespace {
-
-void PrintError(const std::u16string& text) {
-    std::string line = Utf16ToUtf8(text) + "\n";
-    fputs(line.c_str(), stderr);
-}
-
-} // namespace
-
 int SaveAsEditor(GroupDocument& document, const std::u16string& out) {
     SetDocumentFolder(out);
     int saved = SaveGroupDocument(out, &document);
