@@ -17,6 +17,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,6 +205,28 @@ void ForgetPendingTemporary(const std::string& name) {
         free(current);
 }
 
+// Holds back the interrupts the command line cleans up after, for as long as it lives or
+// until Release; a signal that arrives meanwhile is delivered then.
+struct InterruptsHeld {
+    sigset_t Previous;
+    bool Held = false;
+    InterruptsHeld() {
+        sigset_t interrupts;
+        sigemptyset(&interrupts);
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&interrupts, signalNumber);
+        Held = pthread_sigmask(SIG_BLOCK, &interrupts, &Previous) == 0;
+    }
+    void Release() {
+        if (Held)
+            pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
+        Held = false;
+    }
+    ~InterruptsHeld() { Release(); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+};
+
 void OnInterrupt(int signalNumber) {
     int savedErrno = errno;
     if (char* name = PendingTemporary.exchange(nullptr))
@@ -308,6 +331,9 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
     // that nothing after its creation can fail and leave it behind unknown.
     std::string native = FolderOfNative(target) + "/." + NameOfNative(target) + ".tmp-XXXXXX";
     std::u16string temporaryPath = Utf8ToUtf16(native);
+    // An interrupt between creating the file and noting its name would leave it behind:
+    // the signal waits until the name is noted.
+    InterruptsHeld held;
     int fd = mkstemp(&native[0]);
     if (fd < 0)
         return Fail(errno);
@@ -318,6 +344,7 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
     file.TargetNative.swap(target);
     file.Handle = fd;
     NotePendingTemporary(file.TemporaryNative);
+    held.Release();
     if (exists) {
         // The owner first: changing it may clear the set-user-ID bits the mode then restores.
         if (fchown(fd, st.st_uid, st.st_gid) != 0) {
