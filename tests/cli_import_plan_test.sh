@@ -55,8 +55,13 @@ for file in $files; do
     else
       z resave --encoding $encoding "$(arg "$file")" "$(arg "$copy")" 2>/dev/null
     fi
+    # A file that is no group file (a kept fuzz input) has no resave to compare with.
+    rm -f "$work/resaved.fzlgrp"
+    if ! z resave --root "$root" "$(arg "$copy")" "$(arg "$work/resaved.fzlgrp")" 2>/dev/null; then
+      rm -f "$copy"
+      continue
+    fi
     z info "$(arg "$copy")" >"$work/j.json" 2>/dev/null
-    z resave --root "$root" "$(arg "$copy")" "$(arg "$work/resaved.fzlgrp")" 2>/dev/null
     z import --root "$root" "$(arg "$work/j.json")" "$(arg "$work/imported.fzlgrp")" 2>"$work/err"
     check "import of $copy succeeds" test $? -eq 0
     check "import of $copy gives resave's bytes" cmp -s "$work/resaved.fzlgrp" "$work/imported.fzlgrp"
