@@ -7,14 +7,8 @@ examples=$(cd "$2" && pwd)
 runner=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 same() { # description, expected text, file with the actual text (a Windows program's CRs dropped)
   if [ "$2" = "$(tr -d '\r' <"$3")" ]; then passes=$((passes + 1)); else

@@ -6,14 +6,8 @@ cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 examples=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 inside() { echo "Z:$(echo "$1" | tr / '\\')"; } # the program's form of a path
 

@@ -8,14 +8,8 @@ examples=$(cd "$2" && pwd)
 runner=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # Paths as the program is given them: native, or Z:\... for the Windows program.
 arg() { if [ -n "$runner" ]; then echo "Z:$(echo "$1" | tr / '\\')"; else echo "$1"; fi; }

@@ -7,14 +7,8 @@ pdf=$1
 source=$2
 version=$3
 manual="$source/docs/manual/handbuch.rst"
-failures=0
-passes=0
-
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+# shellcheck source=checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 text=$(pdftotext -layout "$pdf" -)
 title_page=$(pdftotext -f 1 -l 1 "$pdf" -)
