@@ -164,7 +164,11 @@ if [ "$ZELLORA_WINEARCH" = win32 ]; then
     "$(run "$work/portable/zellora-cli.exe" --version | tr -d '\r')"
 fi
 equals "Zellora.exe version data" "$version.0 $version.0" "$(probe version "$install\\Zellora.exe")"
-equals "installer version data" "$version $version" "$(probe version "$(windows_path "$setup")")"
+equals "installer version data" "$version $version" \
+  "$(probe version "$(windows_path "$dist/Zellora-$version-setup.exe")")"
+if [ "$setup" != "$dist/Zellora-$version-setup.exe" ]; then
+  equals "twin installer version data" "$version $version" "$(probe version "$(windows_path "$setup")")"
+fi
 
 # A group file started through its association. Wine 8's "start" reads file associations
 # from HKLM only, while Windows merges the per-user keys into them: the test copies the
