@@ -1,14 +1,20 @@
 ; The installer of Zellora: per user into %LOCALAPPDATA%\Programs\Zellora, without
 ; administrator rights, so that options.cfg beside the program stays writable.
 ;
-; makensis -DVERSION=1.9.0 -DSTAGE=folder -DOUTFILE=setup.exe -DICON=zellora.ico zellora.nsi
+; makensis -DVERSION=1.9.0 -DSTAGE=folder -DOUTFILE=setup.exe -DICON=zellora.ico [-DTARGET=amd64-unicode] zellora.nsi
 ; STAGE holds the stripped programs, Readme.pdf and the licence texts.
 
 !ifndef VERSION | STAGE | OUTFILE | ICON
   !error "VERSION, STAGE, OUTFILE and ICON must be given with -D"
 !endif
 
-Unicode true
+; TARGET=amd64-unicode gives the 64-bit twin that the release test installs where the machine
+; runs no 32-bit programs; the release itself is 32-bit and runs on every Windows.
+!ifdef TARGET
+  Target "${TARGET}"
+!else
+  Unicode true
+!endif
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 ManifestDPIAware true

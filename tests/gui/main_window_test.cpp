@@ -35,11 +35,17 @@ void ExpectChild(HWND parent, HWND child, int id, const char16_t* className, con
     EXPECT_EQ(rect.left, expected.left) << id;
     EXPECT_EQ(rect.top, expected.top) << id;
     EXPECT_EQ(rect.right - rect.left, expected.right) << id;
-    // A list box without LBS_NOINTEGRALHEIGHT shortens itself to whole lines.
-    const int lineHeight = int(SendMessageW(child, LB_GETITEMHEIGHT, 0, 0));
+    // A list box without LBS_NOINTEGRALHEIGHT shortens its inside, within the border, to whole
+    // lines of the font it is created with: the system font, one dialog base unit high. The
+    // list font comes later and does not shorten it again.
     if (id == IDC_ENTRY_LIST) {
+        const int lineHeight = HIWORD(GetDialogBaseUnits());
+        RECT inside{};
+        GetClientRect(child, &inside);
+        const int border = rect.bottom - rect.top - inside.bottom;
         EXPECT_LE(rect.bottom - rect.top, expected.bottom);
-        EXPECT_GT(rect.bottom - rect.top, expected.bottom - lineHeight);
+        EXPECT_EQ(inside.bottom % lineHeight, 0);
+        EXPECT_GT(inside.bottom, expected.bottom - border - lineHeight);
     } else {
         EXPECT_EQ(rect.bottom - rect.top, expected.bottom) << id;
     }
