@@ -225,14 +225,14 @@ TEST_F(PathsDialogTest, TheAutomaticSearchReadsTheInstallKey) {
     const Case cases[] = {
         {u"C:\\Sim\\Sim.exe|D:\\Alt\\Sim.exe", Mark + "C:\\Sim\\"},
         {u"C:\\Sim\\|D:\\Alt\\", Mark + "C:\\Sim\\"},
-        {u"Ferrolino", Mark + "Ferrolino"}, // no backslash: stored unchanged
+        {u"D:\\Ferrolino\\Sim.exe", Mark + "D:\\Ferrolino\\"},
     };
     for (const Case& c : cases) {
         SetInstallPaths(c.Value);
         PressInDialog({IDC_SEARCH_PATH});
         EXPECT_EQ(StoredOptions(), c.Stored) << Narrow(c.Value);
     }
-    EXPECT_EQ(SimulatorRoot, u"Ferrolino");
+    EXPECT_EQ(SimulatorRoot, u"D:\\Ferrolino\\");
     EXPECT_EQ(Browse.Calls, 0);
     EXPECT_TRUE(Script.Messages.empty());
 }
@@ -249,6 +249,14 @@ TEST_F(PathsDialogTest, WithoutTheInstallKeyTheSearchBrowses) {
     Browse.Folder = u"E:\\Sim";
     PressInDialog({IDC_SEARCH_PATH});
     EXPECT_EQ(Browse.Calls, 2);
+    EXPECT_EQ(StoredOptions(), Mark + "E:\\Sim\\");
+
+    // Nor does a value that names no folder: it would become a root that is no folder.
+    for (const char16_t* value : {u"C:", u"Ferrolino"}) {
+        SetInstallPaths(value);
+        PressInDialog({IDC_SEARCH_PATH});
+    }
+    EXPECT_EQ(Browse.Calls, 4);
     EXPECT_EQ(StoredOptions(), Mark + "E:\\Sim\\");
 }
 
