@@ -45,10 +45,10 @@ LoadResult Load(const std::u16string& path, GroupDocument& document) {
     return result;
 }
 
-void OnReport(void* window, unsigned message, const char16_t*) {
+void OnReport(void* context, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
-    static_cast<ExportCompletion*>(window)->Done = true;
+    static_cast<ExportCompletion*>(context)->Done = true;
 }
 
 // One export as the editor runs it: a snapshot of the top document, flattened into output.
@@ -65,7 +65,7 @@ bool RunExport(const GroupDocument& top, const std::u16string& output) {
     ExportJob job;
     job.OutputPath = output;
     job.Document = &snapshot;
-    job.ProgressWindow = &wait;
+    job.ReportContext = &wait;
     job.Report = OnReport;
     if (!StartExport(job))
         return false;

@@ -63,8 +63,8 @@ struct ExportRun {
     ExportCompletion Completion;
 };
 
-void Record(void* window, unsigned message, const char16_t* name) {
-    ExportRun& run = *static_cast<ExportRun*>(window);
+void Record(void* context, unsigned message, const char16_t* name) {
+    ExportRun& run = *static_cast<ExportRun*>(context);
     {
         std::lock_guard<std::mutex> hold(run.Lock);
         run.Reports.push_back({message, name ? name : u"", ExportDepth, VisitedGroupFiles});
@@ -95,7 +95,7 @@ Outcome Export(GroupDocument& document, const std::u16string& output, int keepRu
     ExportJob job;
     job.OutputPath = output;
     job.Document = &document;
-    job.ProgressWindow = &run;
+    job.ReportContext = &run;
     job.Report = Record;
     job.KeepRunning = keepRunning;
     Outcome outcome;
@@ -796,7 +796,7 @@ TEST_F(FlattenTest, FlatteningInMemoryReportsLoopsAndMissingGroups) {
         Received received;
         ExportJob job;
         job.Document = &document;
-        job.ProgressWindow = &run;
+        job.ReportContext = &run;
         job.Report = Record;
         job.TakeEntries = Receive;
         job.EntryReceiver = &received;

@@ -73,10 +73,10 @@ TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
     EXPECT_NE(folder.Read("b.fzlgrp"), "alt");
 }
 
-void OnReport(void* window, unsigned message, const char16_t*) {
+void OnReport(void* context, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
-    static_cast<ExportCompletion*>(window)->Done = true;
+    static_cast<ExportCompletion*>(context)->Done = true;
 }
 
 TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
@@ -97,7 +97,7 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
         ExportJob job;
         job.OutputPath = output;
         job.Document = &snapshot;
-        job.ProgressWindow = &end;
+        job.ReportContext = &end;
         job.Report = OnReport;
         WriteUtf8 = 1;
         bool inPlace, failed;

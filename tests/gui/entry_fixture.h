@@ -30,7 +30,7 @@ class EntryTest : public ShellTest {
         ShellTest::SetUp();
         ClipboardEntry.reset();
         ClipboardFont.reset();
-        ClipboardKind = 0;
+        ClipboardKind = CopiedKind::None;
     }
 
     // A group with the IObject haus.fzlgrp, the Object lampe.fzlobj and the label schild.
