@@ -114,6 +114,8 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
         }
         EXPECT_FALSE(inPlace) << "allocation " << after;
         ASSERT_EQ(folder.Read("flat.fzlgrp"), "alt") << "allocation " << after;
+        ASSERT_EQ(folder.Names(), (std::vector<std::string>{"flat.fzlgrp", "inner.fzlgrp"}))
+            << "allocation " << after;
         ASSERT_FALSE(ResolveAgainstFileFolder);
     }
     TellUser = previous;
