@@ -137,7 +137,7 @@ void OnCopyEntry() {
         if (ClipboardEntry != nullptr) {
             FreeObjectEntry(ClipboardEntry);
         }
-        ClipboardKind = SelectedIndex < nI ? 3 : 2;
+        ClipboardKind = SelectedIndex < nI ? CopiedKind::IObject : CopiedKind::Object;
         ClipboardEntry = CopyOf(source, CopyObjectEntry);
         return;
     }
@@ -145,7 +145,7 @@ void OnCopyEntry() {
     if (ClipboardFont != nullptr) {
         FreeFontEntry(ClipboardFont);
     }
-    ClipboardKind = 4;
+    ClipboardKind = CopiedKind::Font;
     ClipboardFont = CopyOf(source, CopyFontEntry);
 }
 
@@ -154,15 +154,18 @@ void OnPasteEntry() {
         return;
     }
     int32_t line = 0;
-    if ((ClipboardKind == 2 || ClipboardKind == 3) && ClipboardEntry != nullptr) {
+    if ((ClipboardKind == CopiedKind::Object || ClipboardKind == CopiedKind::IObject) &&
+        ClipboardEntry != nullptr) {
         auto entry = CopyOf(ClipboardEntry.get(), CopyObjectEntry);
         if (entry == nullptr) {
             return;
         }
-        ObjectList& list = ClipboardKind == 3 ? CurrentDocument.IObjects : CurrentDocument.Objects;
+        ObjectList& list = ClipboardKind == CopiedKind::IObject ? CurrentDocument.IObjects
+                                                                : CurrentDocument.Objects;
         list.push_back(std::move(entry));
-        line = ClipboardKind == 3 ? IObjectLines() - 1 : IObjectLines() + ObjectLines() - 1;
-    } else if (ClipboardKind == 4 && ClipboardFont != nullptr) {
+        line = ClipboardKind == CopiedKind::IObject ? IObjectLines() - 1
+                                                    : IObjectLines() + ObjectLines() - 1;
+    } else if (ClipboardKind == CopiedKind::Font && ClipboardFont != nullptr) {
         auto font = CopyOf(ClipboardFont.get(), CopyFontEntry);
         if (font == nullptr) {
             return;

@@ -17,7 +17,7 @@ bool DocumentUtf8 = false;
 
 std::unique_ptr<ObjectEntry> ClipboardEntry;
 std::unique_ptr<FontEntry> ClipboardFont;
-int32_t ClipboardKind = 0;
+CopiedKind ClipboardKind = CopiedKind::None;
 
 HINSTANCE AppInstance = nullptr;
 HWND MainWindow = nullptr;

@@ -26,7 +26,9 @@ extern bool DocumentUtf8; // the encoding Save writes the open document in
 // The copy-and-paste slots of the entry list; the main window releases them when it ends.
 extern std::unique_ptr<ObjectEntry> ClipboardEntry;
 extern std::unique_ptr<FontEntry> ClipboardFont;
-extern int32_t ClipboardKind;
+// Which slot the last Copy filled; the numbers are those the editor has always used.
+enum class CopiedKind : int32_t { None = 0, Object = 2, IObject = 3, Font = 4 };
+extern CopiedKind ClipboardKind;
 
 extern HINSTANCE AppInstance;
 extern HWND MainWindow;

@@ -22,8 +22,8 @@ void PrintLine(const std::u16string& text) {
     fputs(line.c_str(), stderr);
 }
 
-void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
-    ExportWatch& watch = *static_cast<ExportWatch*>(progressWindow);
+void OnReport(void* context, unsigned message, const char16_t* name) {
+    ExportWatch& watch = *static_cast<ExportWatch*>(context);
     switch (message) {
     case UM_EXPORTNOTFOUND: {
         std::u16string shown = name && *name ? std::u16string(name) : Texts::Untitled;
@@ -60,7 +60,7 @@ bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
     ExportJob job;
     job.OutputPath = outputPath;
     job.Document = &document;
-    job.ProgressWindow = &watch;
+    job.ReportContext = &watch;
     job.Report = OnReport;
     bool started = StartExport(job);
     if (started)

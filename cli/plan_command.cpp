@@ -69,13 +69,13 @@ void TakeLevel(void* receiver, GroupDocument& level, const std::u16string& group
     AddDocumentToPlan(*c.Target, level, source, false);
 }
 
-// progressWindow is the output's name, which the export's loop message names.
-void OnReport(void* progressWindow, unsigned message, const char16_t* name) {
+// context is the output's name, which the export's loop message names.
+void OnReport(void* context, unsigned message, const char16_t* name) {
     if (message == UM_EXPORTNOTFOUND)
         PrintError(FillText(Texts::ExportNotFound,
                             {name && *name ? std::u16string(name) : Texts::Untitled}));
     else if (message == UM_EXPORTLOOP)
-        PrintError(FillText(Texts::ExportLoop, {*static_cast<std::u16string*>(progressWindow)}));
+        PrintError(FillText(Texts::ExportLoop, {*static_cast<std::u16string*>(context)}));
 }
 
 // The nested groups expanded as the export expands them, into memory only.
@@ -90,7 +90,7 @@ bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const Comm
     ExportJob job;
     job.Document = &document;
     job.Report = OnReport;
-    job.ProgressWindow = &out;
+    job.ReportContext = &out;
     job.TakeEntries = TakeLevel;
     job.EntryReceiver = &collector;
     bool flattened = FlattenInMemory(job);

@@ -17,7 +17,7 @@ void Append(std::string& out, const char* ascii) {
     out += ascii;
 }
 
-void AppendGroup(std::string& out, const char* name, const std::string& value) {
+void AppendAsciiAttribute(std::string& out, const char* name, const std::string& value) {
     out += name;
     out += "=\"";
     out += value;
@@ -28,7 +28,7 @@ const char* Flag(int32_t value) {
     return value == 1 ? "TRUE" : "FALSE";
 }
 
-void AppendText(Text& out, const char16_t* name, const Text& value) {
+void AppendTextAttribute(Text& out, const char16_t* name, const Text& value) {
     out += name;
     out += u"=\"";
     out += value;
@@ -42,13 +42,13 @@ Text ValueOrEmpty(const OptText& text) {
 void AppendDynamicVisibility(Text& out, const OptText& formula, int32_t fixed) {
     if (!formula)
         return;
-    AppendText(out, u"DynamicVisibility", EscapeFormulaText(*formula));
-    AppendText(out, u"FixedDynamicVisibility", fixed ? u"TRUE" : u"FALSE");
+    AppendTextAttribute(out, u"DynamicVisibility", EscapeFormulaText(*formula));
+    AppendTextAttribute(out, u"FixedDynamicVisibility", fixed ? u"TRUE" : u"FALSE");
 }
 
 void AppendFormula(Text& out, const char16_t* name, const OptText& formula) {
     if (formula)
-        AppendText(out, name, EscapeFormulaText(*formula));
+        AppendTextAttribute(out, name, EscapeFormulaText(*formula));
 }
 
 // XML has no form, not even a character reference, for the control characters other than
@@ -80,20 +80,23 @@ void ShortenName(OptText& name) {
         MakeRelativePath(*name);
 }
 
-std::string ObjectPieceOne(const ObjectEntry& entry, const char* elementName) {
+// An entry is written in two parts: the element's start with the attributes whose values are
+// plain ASCII (the same bytes in both encodings), then the text attributes, converted to the
+// file's encoding, and the element's end.
+std::string ObjectStartAndAsciiAttributes(const ObjectEntry& entry, const char* elementName) {
     std::string piece = "\r\n<";
     piece += elementName;
     piece += ">\r\n<Props ";
-    AppendGroup(piece, "Rotation", FormatTriple(entry.Rotation));
-    AppendGroup(piece, "BlinkIntervall", FormatFixed(entry.BlinkIntervall, 6));
-    AppendGroup(piece, "ZoomFaktor", FormatFixed(entry.ZoomFaktor, 6));
-    AppendGroup(piece, "Position", FormatTriple(entry.Position));
+    AppendAsciiAttribute(piece, "Rotation", FormatTriple(entry.Rotation));
+    AppendAsciiAttribute(piece, "BlinkIntervall", FormatFixed(entry.BlinkIntervall, 6));
+    AppendAsciiAttribute(piece, "ZoomFaktor", FormatFixed(entry.ZoomFaktor, 6));
+    AppendAsciiAttribute(piece, "Position", FormatTriple(entry.Position));
     return piece;
 }
 
-Text ObjectPieceTwo(const ObjectEntry& entry, const char* elementName) {
+Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementName) {
     Text piece;
-    AppendText(piece, u"Name", ValueOrEmpty(entry.Name));
+    AppendTextAttribute(piece, u"Name", ValueOrEmpty(entry.Name));
     AppendFormula(piece, u"ShowOn", entry.ShowOn);
     // The two encodings have always written these groups in different orders.
     if (WriteUtf8) {
@@ -104,41 +107,42 @@ Text ObjectPieceTwo(const ObjectEntry& entry, const char* elementName) {
         AppendDynamicVisibility(piece, entry.DynamicVisibility, entry.FixedDynamicVisibility);
     }
     if (entry.ShowIfBrightness == 1) {
-        AppendText(piece, u"Brightness", AsciiToUtf16(std::to_string(entry.Brightness).c_str()));
-        AppendText(piece, u"GreaterAs", entry.GreaterAs == 1 ? u"TRUE" : u"FALSE");
-        AppendText(piece, u"ShowIfBrightness", u"TRUE");
+        AppendTextAttribute(piece, u"Brightness",
+                            AsciiToUtf16(std::to_string(entry.Brightness).c_str()));
+        AppendTextAttribute(piece, u"GreaterAs", entry.GreaterAs == 1 ? u"TRUE" : u"FALSE");
+        AppendTextAttribute(piece, u"ShowIfBrightness", u"TRUE");
     }
     if (entry.WeitSichtbar == 1)
-        AppendText(piece, u"WeitSichtbar", u"TRUE");
+        AppendTextAttribute(piece, u"WeitSichtbar", u"TRUE");
     piece += u"/>\r\n</";
     piece += AsciiToUtf16(elementName);
     piece += u">";
     return piece;
 }
 
-std::string FontPieceOne(const FontEntry& font) {
+std::string FontStartAndAsciiAttributes(const FontEntry& font) {
     std::string piece = "\r\n<Font>\r\n<Props ";
-    AppendGroup(piece, "Rotation", FormatTriple(font.Rotation));
-    AppendGroup(piece, "Position", FormatTriple(font.Position));
-    AppendGroup(piece, "NormTopLeft", FormatTriple(font.NormTopLeft));
-    AppendGroup(piece, "NormTopRight", FormatTriple(font.NormTopRight));
-    AppendGroup(piece, "NormBottomLeft", FormatTriple(font.NormBottomLeft));
-    AppendGroup(piece, "NormBottomRight", FormatTriple(font.NormBottomRight));
-    AppendGroup(piece, "Leuchtend", Flag(font.Leuchtend));
+    AppendAsciiAttribute(piece, "Rotation", FormatTriple(font.Rotation));
+    AppendAsciiAttribute(piece, "Position", FormatTriple(font.Position));
+    AppendAsciiAttribute(piece, "NormTopLeft", FormatTriple(font.NormTopLeft));
+    AppendAsciiAttribute(piece, "NormTopRight", FormatTriple(font.NormTopRight));
+    AppendAsciiAttribute(piece, "NormBottomLeft", FormatTriple(font.NormBottomLeft));
+    AppendAsciiAttribute(piece, "NormBottomRight", FormatTriple(font.NormBottomRight));
+    AppendAsciiAttribute(piece, "Leuchtend", Flag(font.Leuchtend));
     if (font.Vertikal == 1)
-        AppendGroup(piece, "Vertikal", "TRUE");
-    AppendGroup(piece, "Fonthoehe", FormatFixed(font.Fonthoehe, 3));
-    AppendGroup(piece, "Color", std::to_string(font.Color));
-    AppendGroup(piece, "AlignHorz", std::to_string(font.AlignHorz));
-    AppendGroup(piece, "AlignVert", std::to_string(font.AlignVert));
-    AppendGroup(piece, "BlinkIntervall", FormatFixed(font.BlinkIntervall, 6));
+        AppendAsciiAttribute(piece, "Vertikal", "TRUE");
+    AppendAsciiAttribute(piece, "Fonthoehe", FormatFixed(font.Fonthoehe, 3));
+    AppendAsciiAttribute(piece, "Color", std::to_string(font.Color));
+    AppendAsciiAttribute(piece, "AlignHorz", std::to_string(font.AlignHorz));
+    AppendAsciiAttribute(piece, "AlignVert", std::to_string(font.AlignVert));
+    AppendAsciiAttribute(piece, "BlinkIntervall", FormatFixed(font.BlinkIntervall, 6));
     return piece;
 }
 
-Text FontPieceTwo(const FontEntry& font) {
+Text FontTextAttributesAndEnd(const FontEntry& font) {
     Text piece;
-    AppendText(piece, u"Name", ValueOrEmpty(font.Name));
-    AppendText(piece, u"DefaultText", ValueOrEmpty(font.DefaultText));
+    AppendTextAttribute(piece, u"Name", ValueOrEmpty(font.Name));
+    AppendTextAttribute(piece, u"DefaultText", ValueOrEmpty(font.DefaultText));
     AppendDynamicVisibility(piece, font.DynamicVisibility, font.FixedDynamicVisibility);
     piece += u"GroupProperty=\"";
     piece += ValueOrEmpty(font.GroupProperty);
@@ -197,9 +201,9 @@ void WriteDocumentTail(OutputSink& sink) {
 
 int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementName) {
     try {
-        WriteBytes(sink, ObjectPieceOne(*entry, elementName));
+        WriteBytes(sink, ObjectStartAndAsciiAttributes(*entry, elementName));
         ShortenName(entry->Name);
-        WriteEntryText(sink, ObjectPieceTwo(*entry, elementName));
+        WriteEntryText(sink, ObjectTextAttributesAndEnd(*entry, elementName));
         return 1;
     } catch (const std::bad_alloc&) {
         return 0;
@@ -208,9 +212,9 @@ int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementNa
 
 int WriteFontEntry(OutputSink& sink, FontEntry* font) {
     try {
-        WriteBytes(sink, FontPieceOne(*font));
+        WriteBytes(sink, FontStartAndAsciiAttributes(*font));
         ShortenName(font->Name);
-        WriteEntryText(sink, FontPieceTwo(*font));
+        WriteEntryText(sink, FontTextAttributesAndEnd(*font));
         return 1;
     } catch (const std::bad_alloc&) {
         return 0;

@@ -24,8 +24,8 @@ namespace {
 bool CancelPending = false;
 
 // The engine's reports become the dialog's messages, handled before the worker goes on.
-void ReportToDialog(void* progressWindow, unsigned message, const char16_t* name) {
-    SendMessageW(static_cast<HWND>(progressWindow), message, reinterpret_cast<WPARAM>(name), 0);
+void ReportToDialog(void* context, unsigned message, const char16_t* name) {
+    SendMessageW(static_cast<HWND>(context), message, reinterpret_cast<WPARAM>(name), 0);
 }
 
 void PrepareJob(HWND dialog) {
@@ -35,7 +35,7 @@ void PrepareJob(HWND dialog) {
     job.Output = OutputFile();
     job.KeepRunning = 1;
     job.Succeeded = 1;
-    job.ProgressWindow = dialog;
+    job.ReportContext = dialog;
     job.Report = ReportToDialog;
 }
 

@@ -32,7 +32,7 @@ struct Level {
 
 void Report(ExportJob& job, unsigned message, const char16_t* name = nullptr) {
     if (job.Report)
-        job.Report(job.ProgressWindow, message, name);
+        job.Report(job.ReportContext, message, name);
 }
 
 void Fail(ExportJob& job, unsigned message, const char16_t* name = nullptr) {

@@ -15,9 +15,10 @@ constexpr unsigned UM_EXPORTNOTFOUND = 0x403;     // name: the group file, or em
 constexpr unsigned UM_EXPORTLOOP = 0x404;         // a group file contains itself
 constexpr unsigned UM_EXPORTCANNOTCREATE = 0x405; // the output file cannot be created
 
-// Called synchronously: the export waits until the report has been handled. name is the
+// Called synchronously with the job's ReportContext (the export dialog's window, or whatever
+// the caller passes): the export waits until the report has been handled. name is the
 // group file of UM_EXPORTNOTFOUND (possibly empty) and null for every other report.
-using ExportReportFunction = void (*)(void* progressWindow, unsigned message, const char16_t* name);
+using ExportReportFunction = void (*)(void* context, unsigned message, const char16_t* name);
 
 // Takes the Objects and Fonts of one level, already placed in the top document's frame, in
 // the order the export would write them; groupFile is the group file they come from (empty
@@ -31,7 +32,7 @@ struct ExportJob {
     OutputFile Output;                 // the temporary file beside OutputPath
     std::atomic<int> KeepRunning{1};   // cleared to stop the export (cancel or failure)
     std::atomic<int> Succeeded{1};
-    void* ProgressWindow = nullptr;
+    void* ReportContext = nullptr;
     ExportReportFunction Report = nullptr;
     // Set only for FlattenInMemory: the entries go here instead of into a file.
     ExportEntriesFunction TakeEntries = nullptr;

@@ -73,10 +73,10 @@ TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
     EXPECT_NE(folder.Read("b.fzlgrp"), "alt");
 }
 
-void OnReport(void* window, unsigned message, const char16_t*) {
+void OnReport(void* context, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
-    static_cast<ExportCompletion*>(window)->Done = true;
+    static_cast<ExportCompletion*>(context)->Done = true;
 }
 
 TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
@@ -97,7 +97,7 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
         ExportJob job;
         job.OutputPath = output;
         job.Document = &snapshot;
-        job.ProgressWindow = &end;
+        job.ReportContext = &end;
         job.Report = OnReport;
         WriteUtf8 = 1;
         bool inPlace, failed;
@@ -114,6 +114,8 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
         }
         EXPECT_FALSE(inPlace) << "allocation " << after;
         ASSERT_EQ(folder.Read("flat.fzlgrp"), "alt") << "allocation " << after;
+        ASSERT_EQ(folder.Names(), (std::vector<std::string>{"flat.fzlgrp", "inner.fzlgrp"}))
+            << "allocation " << after;
         ASSERT_FALSE(ResolveAgainstFileFolder);
     }
     TellUser = previous;

@@ -44,6 +44,7 @@ TEST_F(OptionsStoreTest, WritesTheMarkAndTheFolderAndReadsItBack) {
     ASSERT_TRUE(WriteOptionsFile(u"D:\\"));
     EXPECT_EQ(Folder.Read("options.cfg"), Mark + "D:\\");
     EXPECT_EQ(SimulatorRoot, u"D:\\");
+    EXPECT_EQ(Folder.Names(), std::vector<std::string>{"options.cfg"});
 }
 
 TEST_F(OptionsStoreTest, AFailedStoreKeepsTheOldFileAndTheRoot) {
@@ -58,6 +59,7 @@ TEST_F(OptionsStoreTest, AFailedStoreKeepsTheOldFileAndTheRoot) {
         InjectedFaults = PlatformFaults();
         EXPECT_EQ(Folder.Read("options.cfg"), Mark + "C:\\Alt\\");
         EXPECT_EQ(SimulatorRoot, u"C:\\Alt\\");
+        EXPECT_EQ(Folder.Names(), std::vector<std::string>{"options.cfg"});
     }
 }
 

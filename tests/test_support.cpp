@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -10,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <dirent.h>
 #endif
 
 void PrintTo(const std::u16string& text, std::ostream* os) {
@@ -126,6 +129,34 @@ std::string ScratchFolder::Read(const std::string& name) const {
 
 bool ScratchFolder::Exists(const std::string& name) const {
     return FileExists(File(name));
+}
+
+std::vector<std::string> ScratchFolder::Names() const {
+    std::vector<std::string> names;
+#ifdef _WIN32
+    WIN32_FIND_DATAW found;
+    std::u16string pattern = U16(Native + "\\*");
+    HANDLE find = FindFirstFileW(reinterpret_cast<const wchar_t*>(pattern.c_str()), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = U8(reinterpret_cast<const char16_t*>(found.cFileName));
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+#else
+    if (DIR* dir = opendir(Native.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+    }
+#endif
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::u16string ToldMessages::All;

@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "document/document.h"
 #include "platform/platform.h"
@@ -28,6 +29,8 @@ struct ScratchFolder {
     void Write(const std::string& name, const std::string& bytes) const;
     std::string Read(const std::string& name) const;
     bool Exists(const std::string& name) const;
+    // The names of the folder's entries, sorted: what a step left behind, temporary files too.
+    std::vector<std::string> Names() const;
 };
 
 // Collects what the loader tells the user instead of showing it.

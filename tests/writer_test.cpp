@@ -274,6 +274,7 @@ TEST_F(WriterTest, FailedSavesKeepTheOldFileAndReportFailure) {
         if (saved)
             break;
         ASSERT_EQ(folder.Read("a.fzlgrp"), "old bytes") << "limit " << limit;
+        ASSERT_EQ(folder.Names(), std::vector<std::string>{"a.fzlgrp"}) << "limit " << limit;
     }
     EXPECT_EQ(size_t(limit), expected.Buffer.size());
     EXPECT_EQ(folder.Read("a.fzlgrp"), expected.Buffer);
@@ -284,6 +285,7 @@ TEST_F(WriterTest, FailedSavesKeepTheOldFileAndReportFailure) {
         EXPECT_EQ(SaveGroupDocument(folder.File("b.fzlgrp"), &document), 0);
         *fault = false;
         EXPECT_EQ(folder.Read("b.fzlgrp"), "old");
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.fzlgrp", "b.fzlgrp"}));
     }
     EXPECT_EQ(SaveGroupDocument(folder.File("kein\\Ordner.fzlgrp"), &document), 0);
 }

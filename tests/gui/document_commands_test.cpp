@@ -29,8 +29,10 @@ std::string ObjectBlock(const std::string& name) {
 
 class DocumentTest : public ShellTest {
   protected:
-    void ExpectMessage(size_t index, const std::u16string& text, UINT flags, HWND owner,
-                       const char16_t* caption = u"Zellora") {
+    // Called through ExpectMessage, which passes the caller's line.
+    void ExpectMessageAt(const char* file, int line, size_t index, const std::u16string& text,
+                         UINT flags, HWND owner, const char16_t* caption = u"Zellora") {
+        testing::ScopedTrace trace(file, line, "ExpectMessage called here");
         ASSERT_GT(Script.Messages.size(), index);
         EXPECT_EQ(Script.Messages[index].Text, text);
         EXPECT_EQ(Script.Messages[index].Caption, caption);
@@ -57,6 +59,8 @@ class DocumentTest : public ShellTest {
                      reinterpret_cast<LPARAM>(GetDlgItem(Window, id)));
     }
 };
+
+#define ExpectMessage(...) ExpectMessageAt(__FILE__, __LINE__, __VA_ARGS__)
 
 const UINT Warning = MB_ICONEXCLAMATION;
 const UINT Question = MB_YESNOCANCEL | MB_ICONQUESTION;

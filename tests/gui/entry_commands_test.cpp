@@ -170,7 +170,7 @@ TEST_F(EntryCommandsTest, APastedObjectIsASeparateCopyAndAChange) {
     Modified = false;
     Command(IDM_COPY);
     EXPECT_FALSE(Modified);
-    EXPECT_EQ(ClipboardKind, 2);
+    EXPECT_EQ(ClipboardKind, CopiedKind::Object);
     EXPECT_EQ(SelectedIndex, 1);
     EXPECT_EQ(EntryCount(CurrentDocument), 3u);
 
@@ -201,10 +201,10 @@ TEST_F(EntryCommandsTest, TheTwoSlotsAreIndependentAndTheKindNamesTheLastCopy) {
     OpenMixed();
     SelectLine(0);
     Command(IDM_COPY);
-    EXPECT_EQ(ClipboardKind, 3);
+    EXPECT_EQ(ClipboardKind, CopiedKind::IObject);
     SelectLine(2);
     Command(IDM_COPY);
-    EXPECT_EQ(ClipboardKind, 4);
+    EXPECT_EQ(ClipboardKind, CopiedKind::Font);
     ASSERT_NE(ClipboardEntry, nullptr);
     EXPECT_EQ(ClipboardEntry->Name, std::u16string(u"C:\\Sim\\haus.fzlgrp"));
 
@@ -267,13 +267,13 @@ TEST_F(KeyTest, CopyAndPasteFollowTheirMenuItems) {
     PressCtrl(EntryList, 'C');
     PressCtrl(EntryList, 'V');
     EXPECT_EQ(ClipboardEntry, nullptr);
-    EXPECT_EQ(ClipboardKind, 0);
+    EXPECT_EQ(ClipboardKind, CopiedKind::None);
     EXPECT_EQ(EntryCount(CurrentDocument), 3u);
 
     SelectLine(1);
     EXPECT_EQ(EditMenuState(IDM_COPY), 0u);
     PressCtrl(EntryList, 'C');
-    EXPECT_EQ(ClipboardKind, 2);
+    EXPECT_EQ(ClipboardKind, CopiedKind::Object);
     EXPECT_EQ(EditMenuState(IDM_PASTE), 0u);
     PressCtrl(EntryList, 'V');
     EXPECT_EQ(CurrentDocument.Objects.size(), 2u);
@@ -328,7 +328,7 @@ TEST_F(KeyTest, InATextFieldCtrlVPastesTextNotAnEntry) {
     // Anywhere else the keys copy and paste entries.
     SelectLine(0);
     PressCtrl(Field(IDC_CHOOSE_FILE), 'C');
-    EXPECT_EQ(ClipboardKind, 3);
+    EXPECT_EQ(ClipboardKind, CopiedKind::IObject);
     PressCtrl(EntryPanel, 'V');
     EXPECT_EQ(CurrentDocument.IObjects.size(), 2u);
 }

@@ -30,7 +30,7 @@ class EntryTest : public ShellTest {
         ShellTest::SetUp();
         ClipboardEntry.reset();
         ClipboardFont.reset();
-        ClipboardKind = 0;
+        ClipboardKind = CopiedKind::None;
     }
 
     // A group with the IObject haus.fzlgrp, the Object lampe.fzlobj and the label schild.
@@ -86,8 +86,10 @@ class EntryTest : public ShellTest {
     }
     bool Ticked(int id) const { return IsDlgButtonChecked(EntryPanel, id) == BST_CHECKED; }
 
-    void ExpectMessage(size_t index, const std::u16string& text, UINT flags, HWND owner,
-                       const char16_t* caption = u"Zellora") const {
+    // Called through ExpectMessage, which passes the caller's line.
+    void ExpectMessageAt(const char* file, int line, size_t index, const std::u16string& text,
+                         UINT flags, HWND owner, const char16_t* caption = u"Zellora") const {
+        testing::ScopedTrace trace(file, line, "ExpectMessage called here");
         ASSERT_GT(Script.Messages.size(), index);
         EXPECT_EQ(Script.Messages[index].Text, text);
         EXPECT_EQ(Script.Messages[index].Caption, caption);
@@ -98,3 +100,5 @@ class EntryTest : public ShellTest {
     ObjectEntry& IObject(size_t i) const { return *CurrentDocument.IObjects.at(i); }
     ObjectEntry& Object(size_t i) const { return *CurrentDocument.Objects.at(i); }
 };
+
+#define ExpectMessage(...) ExpectMessageAt(__FILE__, __LINE__, __VA_ARGS__)

@@ -2,6 +2,8 @@
 // directory, the worker's reports with their messages, cancelling, and opening the result.
 #include "tests/gui/gui_harness.h"
 
+#include <algorithm>
+
 #include "app/shell_state.h"
 #include "document/loader.h"
 #include "export/export_dialog.h"
@@ -94,6 +96,7 @@ class ExportTest : public ShellTest {
                                               Entry("IObject", group, "10;0;0") + Tail);
         Open(scene);
         ASSERT_TRUE(DocumentOpen);
+        Before = NamesIn(TestFolder);
     }
     void Export(const FileDialogAnswer& answer) {
         Script.DialogAnswers.push_back(answer);
@@ -102,7 +105,10 @@ class ExportTest : public ShellTest {
     static FileDialogAnswer Choose(const std::u16string& path, DWORD filter = 1) {
         return FileDialogAnswer{true, path, filter};
     }
-    void ExpectMessage(size_t index, const std::u16string& text) const {
+    // Called through ExpectMessage, which passes the caller's line.
+    void ExpectMessageAt(const char* file, int line, size_t index,
+                         const std::u16string& text) const {
+        testing::ScopedTrace trace(file, line, "ExpectMessage called here");
         ASSERT_GT(Script.Messages.size(), index);
         EXPECT_EQ(Script.Messages[index].Text, text);
         EXPECT_EQ(Script.Messages[index].Caption, u"Zellora");
@@ -123,11 +129,24 @@ class ExportTest : public ShellTest {
         EXPECT_EQ(OpenDialog(), nullptr);
     }
 
+    // Nothing but the output itself may have come or gone beside it: no temporary file.
+    void ExpectNoOtherFileBesideTheOutput() const {
+        const std::u16string output = Output.substr(TestFolder.size());
+        auto others = [&](std::vector<std::u16string> names) {
+            names.erase(std::remove(names.begin(), names.end(), output), names.end());
+            return names;
+        };
+        EXPECT_EQ(others(NamesIn(TestFolder)), others(Before));
+    }
+
+    std::vector<std::u16string> Before; // the test folder's entries when the scene was opened
     std::u16string Options;
     std::string KeptOptions;
     std::u16string Inner;
     std::u16string Output;
 };
+
+#define ExpectMessage(...) ExpectMessageAt(__FILE__, __LINE__, __VA_ARGS__)
 
 TEST_F(ExportTest, WritesTheFlatFileAndOpensIt) {
     OpenScene(u"\\Gruppen\\Innen.fzlgrp"); // found through the simulator folder
@@ -216,6 +235,7 @@ TEST_F(ExportTest, AMissingGroupIsNamedAndLeavesTheOldFile) {
     EXPECT_EQ(Script.Messages.size(), 1u);
     EXPECT_EQ(ReadTestFile(Output), "alt");
     EXPECT_TRUE(Script.ShellCalls.empty());
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
 }
 
@@ -228,6 +248,7 @@ TEST_F(ExportTest, AGroupThatHoldsItselfIsALoopOfTheOutput) {
     EXPECT_EQ(Script.Messages.size(), 1u);
     EXPECT_FALSE(FileExists(Output));
     EXPECT_TRUE(Script.ShellCalls.empty());
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
     DeleteTestFile(loop);
 }
@@ -241,6 +262,7 @@ TEST_F(ExportTest, AnOutputThatCannotBeCreatedStartsNoWorker) {
     EXPECT_EQ(WorkerStarts, 0);
     EXPECT_FALSE(FileExists(Output));
     EXPECT_TRUE(Script.ShellCalls.empty());
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
 }
 
@@ -252,6 +274,7 @@ TEST_F(ExportTest, AnOutputThatCannotBePutInPlaceIsNotOpened) {
     ExpectMessage(0, Output + u" konnte nicht angelegt werden");
     EXPECT_EQ(ReadTestFile(Output), "alt");
     EXPECT_TRUE(Script.ShellCalls.empty());
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
 }
 
@@ -276,6 +299,7 @@ TEST_F(ExportTest, AnIncompleteSnapshotEndsBeforeAnyFileIsMade) {
                      u"frei ist");
     EXPECT_EQ(WorkerStarts, 0);
     EXPECT_FALSE(FileExists(Output));
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp(false);
 }
 
@@ -317,6 +341,7 @@ TEST_F(ExportTest, CancelWaitsForTheWorkerAndKeepsNothing) {
     EXPECT_EQ(WorkerStarts, 3);
     EXPECT_TRUE(Script.Messages.empty());
     EXPECT_TRUE(Script.ShellCalls.empty());
+    ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
 }
 

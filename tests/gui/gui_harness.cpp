@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "document/text.h"
@@ -46,6 +48,22 @@ std::string ReadTestFile(const std::u16string& path) {
 
 void DeleteTestFile(const std::u16string& path) {
     DeleteFileW(W(path));
+}
+
+std::vector<std::u16string> NamesIn(const std::u16string& folder) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(W(folder + u"*"), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::u16string name = U(found.cFileName);
+        if (name != u"." && name != u"..")
+            names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::u16string CurrentDirectory() {

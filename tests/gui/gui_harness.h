@@ -66,6 +66,8 @@ std::string Narrow(const std::u16string& text);
 std::u16string WriteTestFile(const std::string& name, const std::string& bytes);
 std::string ReadTestFile(const std::u16string& path);
 void DeleteTestFile(const std::u16string& path);
+// The names of the entries of folder (with a trailing backslash), sorted.
+std::vector<std::u16string> NamesIn(const std::u16string& folder);
 std::u16string CurrentDirectory();
 // The system's text for an error code, as the program shows it.
 std::u16string SystemText(DWORD code);

@@ -20,8 +20,10 @@ RECT ChildRect(HWND parent, HWND child) {
     return rect;
 }
 
-void ExpectChild(HWND parent, HWND child, int id, const char16_t* className, const char16_t* text,
-                 LONG style, RECT expected) {
+// Called through ExpectChild, which passes the caller's line.
+void ExpectChildAt(const char* file, int line, HWND parent, HWND child, int id,
+                   const char16_t* className, const char16_t* text, LONG style, RECT expected) {
+    testing::ScopedTrace trace(file, line, "ExpectChild called here");
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(GetDlgCtrlID(child), id);
     wchar_t buffer[64] = {};
@@ -50,6 +52,8 @@ void ExpectChild(HWND parent, HWND child, int id, const char16_t* className, con
         EXPECT_EQ(rect.bottom - rect.top, expected.bottom) << id;
     }
 }
+
+#define ExpectChild(...) ExpectChildAt(__FILE__, __LINE__, __VA_ARGS__)
 
 using MainWindowTest = ShellTest;
 
