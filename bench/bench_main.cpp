@@ -37,14 +37,6 @@ Scratch MakeScratch(const std::string& name) {
 
 void Quiet(const std::u16string&, const std::u16string&) {}
 
-LoadResult Load(const std::u16string& path, GroupDocument& document) {
-    std::u16string working = path;
-    ResolveAgainstFileFolder = true;
-    LoadResult result = LoadGroupDocument(working, &document);
-    ResolveAgainstFileFolder = false;
-    return result;
-}
-
 void OnReport(void* context, unsigned message, const char16_t*) {
     if (message != UM_EXPORTDONE)
         return;
@@ -102,14 +94,14 @@ void RegisterLoadSave(const std::string& label, GroupDocument document, const Sc
     SaveGroupDocument(*path, &document);
     DocumentFolder.clear();
     auto loaded = std::make_shared<GroupDocument>();
-    Load(*path, *loaded);
+    LoadAsEditor(*path, *loaded);
     auto bare = std::make_shared<BareWriterInput>(PrepareBareWriter(*loaded));
     auto target = std::make_shared<std::u16string>(scratch.Path + u"ziel.fzlgrp");
 
     benchmark::RegisterBenchmark(("load/" + label).c_str(), [path](benchmark::State& state) {
         GroupDocument d;
         for (auto _ : state)
-            benchmark::DoNotOptimize(Load(*path, d));
+            benchmark::DoNotOptimize(LoadAsEditor(*path, d));
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("expat/" + label).c_str(), [path](benchmark::State& state) {
         for (auto _ : state)
@@ -136,7 +128,7 @@ struct Tree {
 
 void CollectNested(const std::u16string& path, Tree& tree) {
     GroupDocument d;
-    Load(path, d);
+    LoadAsEditor(path, d);
     tree.Flattened += d.Objects.size() + d.Fonts.size();
     for (const auto& g : d.IObjects) {
         tree.Nested.push_back(*g->Name);
@@ -147,11 +139,11 @@ void CollectNested(const std::u16string& path, Tree& tree) {
 void RegisterExport(const std::string& label, Tree tree, const Scratch& scratch) {
     auto shared = std::make_shared<Tree>(std::move(tree));
     auto top = std::make_shared<GroupDocument>();
-    Load(shared->TopPath, *top);
+    LoadAsEditor(shared->TopPath, *top);
     auto output = std::make_shared<std::u16string>(scratch.Path + u"export.fzlgrp");
     RunExport(*top, *output);
     auto flat = std::make_shared<GroupDocument>();
-    Load(*output, *flat);
+    LoadAsEditor(*output, *flat);
     shared->Flattened = flat->Objects.size() + flat->Fonts.size();
     auto rewritten = std::make_shared<std::u16string>(scratch.Path + u"flach.fzlgrp");
 
@@ -167,7 +159,7 @@ void RegisterExport(const std::string& label, Tree tree, const Scratch& scratch)
         GroupDocument d;
         for (auto _ : state)
             for (const auto& name : shared->Nested)
-                benchmark::DoNotOptimize(Load(name, d));
+                benchmark::DoNotOptimize(LoadAsEditor(name, d));
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("export-write/" + label).c_str(), [flat, rewritten](
                                                                         benchmark::State& state) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench/generate.h"
 #include "cli/json.h"
 #include "cli/json_document.h"
 #include "document/loader.h"
@@ -19,14 +20,6 @@
 namespace {
 
 std::string Label;
-
-LoadResult Load(const std::u16string& path, GroupDocument& document) {
-    std::u16string working = path;
-    ResolveAgainstFileFolder = true;
-    LoadResult result = LoadGroupDocument(working, &document);
-    ResolveAgainstFileFolder = false;
-    return result;
-}
 
 // The plainest writer of info's JSON: one string for the whole text, texts converted with
 // the program's UTF-8 conversion and then escaped, numbers in their shortest form.
@@ -173,7 +166,7 @@ FILE* DevNull() {
 
 bool Info(const std::u16string& path) {
     GroupDocument d;
-    LoadResult result = Load(path, d);
+    LoadResult result = LoadAsEditor(path, d);
     JsonOutput out;
     out.File = DevNull();
     WriteDocumentJson(out, result, WriteUtf8, d);
@@ -182,7 +175,7 @@ bool Info(const std::u16string& path) {
 
 bool LoadAndBareJson(const std::u16string& path) {
     GroupDocument d;
-    LoadResult result = Load(path, d);
+    LoadResult result = LoadAsEditor(path, d);
     BareJson bare;
     bare.Document(d, WriteUtf8);
     fwrite(bare.Text.data(), 1, bare.Text.size(), DevNull());
@@ -191,7 +184,7 @@ bool LoadAndBareJson(const std::u16string& path) {
 
 bool Resave(const std::u16string& path, const std::u16string& target) {
     GroupDocument d;
-    if (Load(path, d) != LoadOk)
+    if (LoadAsEditor(path, d) != LoadOk)
         return false;
     SetDocumentFolder(target);
     int saved = SaveGroupDocument(target, &d);
@@ -232,7 +225,7 @@ void RegisterCliBenchmarks(const std::u16string& path, const std::u16string& scr
 
     // Both writers must give info's bytes, or the comparison means nothing.
     GroupDocument d;
-    Load(path, d);
+    LoadAsEditor(path, d);
     JsonOutput streamed;
     WriteDocumentJson(streamed, LoadOk, WriteUtf8, d);
     BareJson bare;

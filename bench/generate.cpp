@@ -156,3 +156,11 @@ void WriteObjectFiles(const std::u16string& folder) {
         }
     }
 }
+
+LoadResult LoadAsEditor(const std::u16string& path, GroupDocument& document) {
+    std::u16string working = path;
+    ResolveAgainstFileFolder = true;
+    LoadResult result = LoadGroupDocument(working, &document);
+    ResolveAgainstFileFolder = false;
+    return result;
+}

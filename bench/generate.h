@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/document.h"
+#include "document/loader.h"
 
 GroupDocument MakeObjectsDocument(size_t objects, size_t fonts = 0, size_t iobjects = 0,
                                   unsigned seed = 1);
@@ -23,3 +24,6 @@ std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size
 // Writes below folder (the simulator folder, which also holds the groups) a small object
 // file for every name the generated entries use, so that every reference is found.
 void WriteObjectFiles(const std::u16string& folder);
+
+// Loads path as the editor opens a file: relative names completed against its own folder.
+LoadResult LoadAsEditor(const std::u16string& path, GroupDocument& document);
