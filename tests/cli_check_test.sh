@@ -2,31 +2,22 @@
 # zellora-cli check as users run it: exact lines in text and JSON, the summary, exit statuses.
 # With a third argument (the Wine runner) the Windows program is run and given Windows paths.
 set -u
-cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-examples=$(cd "$2" && pwd)
-runner=${3:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# shellcheck source=checks.sh
-. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+# shellcheck source=cli_setup.sh
+. "$(dirname "${BASH_SOURCE[0]}")/cli_setup.sh"
 
 same() { # description, expected text, file with the actual text (a Windows program's CRs dropped)
   if [ "$2" = "$(tr -d '\r' <"$3")" ]; then passes=$((passes + 1)); else
     echo "FAILED: $1"; diff <(printf '%s\n' "$2") <(tr -d '\r' <"$3"); failures=$((failures + 1)); fi
 }
 
-inside() { echo "Z:$(echo "$1" | tr / '\\')"; } # the program's form of a path
 if [ -n "$runner" ]; then
   run() { "$runner" "$cli" "$@"; }
-  arg() { inside "$1"; }
-  shown() { inside "$1"; }
   json_shown() { inside "$1" | sed 's/\\/\\\\/g'; }
 else
   run() { "$cli" "$@"; }
-  arg() { echo "$1"; }
-  shown() { echo "$1"; }
   json_shown() { echo "$1"; }
 fi
+shown() { arg "$1"; }
 json_inside() { inside "$1" | sed 's/\\/\\\\/g'; }
 
 group() { # file, body

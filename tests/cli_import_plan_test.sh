@@ -3,16 +3,9 @@
 # import's messages for bad JSON, the entries of a plan and its SVG.
 # With a third argument (the Wine runner) the Windows program is run through it.
 set -u
-cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-examples=$(cd "$2" && pwd)
-runner=${3:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# shellcheck source=checks.sh
-. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+# shellcheck source=cli_setup.sh
+. "$(dirname "${BASH_SOURCE[0]}")/cli_setup.sh"
 
-# Paths as the program is given them: native, or Z:\... for the Windows program.
-arg() { if [ -n "$runner" ]; then echo "Z:$(echo "$1" | tr / '\\')"; else echo "$1"; fi; }
 z() { # the command line program, its output and messages without Wine's carriage returns
   if [ -n "$runner" ]; then "$runner" "$cli" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; fi
   "$cli" "$@"
