@@ -50,17 +50,6 @@ std::u16string WithoutQuotes(const wchar_t* text) {
     return path;
 }
 
-// A proposal for Save as: the path cut at its last full stop; the first character is never
-// taken for one.
-void CutAtLastFullStop(std::u16string& path) {
-    for (size_t i = path.size(); i > 1; --i) {
-        if (path[i - 1] == u'.') {
-            path.resize(i - 1);
-            return;
-        }
-    }
-}
-
 int WriteDocumentTo(const std::u16string& path) {
     SetDocumentFolder(path);
     if (SaveGroupDocument(path, &CurrentDocument) != 1) {
@@ -212,9 +201,11 @@ int OnSave() {
 int OnSaveAs() {
     PrepareFileDialog(MainWindow, FilterSave);
     const std::u16string kept = CurrentPath;
-    CutAtLastFullStop(CurrentPath);
+    // Save as proposes the name without its extension; the first character is never taken for
+    // the full stop.
+    CutAtLastFullStop(CurrentPath, 1);
     // The dialog leaves WriteUtf8 set: a document saved under a new name is written as UTF-8.
-    if (DocumentOpen && RunSaveDialog(MainWindow, CurrentPath, CurrentTitle)) {
+    if (DocumentOpen && RunSaveDialog(MainWindow, CurrentPath, CurrentTitle, WriteUtf8)) {
         if (WriteDocumentTo(CurrentPath) == 0) {
             return 0;
         }

@@ -25,16 +25,6 @@ int32_t AllLines() {
     return int32_t(EntryCount(CurrentDocument));
 }
 
-bool DesignatesEntry(int32_t line) {
-    return line >= 0 && line < AllLines();
-}
-
-void RefreshPanel() {
-    if (EntryPanel != nullptr) {
-        SendMessageW(EntryPanel, UM_REFRESHENTRY, 0, 0);
-    }
-}
-
 void SelectLine(int32_t line) {
     SendMessageW(EntryList, LB_SETCURSEL, WPARAM(line), 0);
     SelectedIndex = line;
@@ -105,17 +95,15 @@ void OnRemoveEntry() {
         return;
     }
     Modified = true;
-    if (DesignatesEntry(SelectedIndex)) {
-        const int32_t nI = IObjectLines();
-        const int32_t nO = ObjectLines();
-        if (SelectedIndex < nI) {
-            RemoveAt(CurrentDocument.IObjects, size_t(SelectedIndex));
-        } else if (SelectedIndex < nI + nO) {
-            RemoveAt(CurrentDocument.Objects, size_t(SelectedIndex - nI));
-        } else {
-            RemoveAt(CurrentDocument.Fonts, size_t(SelectedIndex - nI - nO));
-        }
-        if (SelectedIndex < nI + nO && CurrentDocument.IObjects.empty() &&
+    const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
+    switch (line.Array) {
+    case EntryArray::IObjects: RemoveAt(CurrentDocument.IObjects, line.Index); break;
+    case EntryArray::Objects: RemoveAt(CurrentDocument.Objects, line.Index); break;
+    case EntryArray::Fonts: RemoveAt(CurrentDocument.Fonts, line.Index); break;
+    case EntryArray::None: break;
+    }
+    if (line.Array != EntryArray::None) {
+        if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
             CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
             ShowWindow(EntryPanel, SW_HIDE);
         }
@@ -125,23 +113,22 @@ void OnRemoveEntry() {
 }
 
 void OnCopyEntry() {
-    if (!DesignatesEntry(SelectedIndex)) {
+    const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
+    if (line.Array == EntryArray::None) {
         return;
     }
-    const int32_t nI = IObjectLines();
-    const int32_t nO = ObjectLines();
-    if (SelectedIndex < nI + nO) {
-        const ObjectEntry* source = SelectedIndex < nI
-                                        ? CurrentDocument.IObjects[size_t(SelectedIndex)].get()
-                                        : CurrentDocument.Objects[size_t(SelectedIndex - nI)].get();
+    if (line.Array != EntryArray::Fonts) {
+        const bool inIObjects = line.Array == EntryArray::IObjects;
+        const ObjectList& list = inIObjects ? CurrentDocument.IObjects : CurrentDocument.Objects;
+        const ObjectEntry* source = list[line.Index].get();
         if (ClipboardEntry != nullptr) {
             FreeObjectEntry(ClipboardEntry);
         }
-        ClipboardKind = SelectedIndex < nI ? CopiedKind::IObject : CopiedKind::Object;
+        ClipboardKind = inIObjects ? CopiedKind::IObject : CopiedKind::Object;
         ClipboardEntry = CopyOf(source, CopyObjectEntry);
         return;
     }
-    const FontEntry* source = CurrentDocument.Fonts[size_t(SelectedIndex - nI - nO)].get();
+    const FontEntry* source = CurrentDocument.Fonts[line.Index].get();
     if (ClipboardFont != nullptr) {
         FreeFontEntry(ClipboardFont);
     }

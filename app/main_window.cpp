@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
+#include "platform/ui_win.h"
 #include "platform/wide.h"
 #include "resources/resource.h"
 
@@ -178,11 +179,7 @@ void FitHeightToPanel(HWND window, HINSTANCE instance) {
 } // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return HandleMessage(window, message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    return AnswerWithoutThrowing(HandleMessage, window, message, wParam, lParam);
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {

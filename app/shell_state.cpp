@@ -46,13 +46,13 @@ bool AddLine(const OptText& name) {
     return added != LB_ERRSPACE && added != LB_ERR;
 }
 
+} // namespace
+
 void RefreshPanel() {
     if (EntryPanel != nullptr) {
         SendMessageW(EntryPanel, UM_REFRESHENTRY, 0, 0);
     }
 }
-
-} // namespace
 
 // The panel must not go on editing an entry whose line is gone.
 void ClearEntryList() {

@@ -42,6 +42,8 @@ extern IMalloc* ShellAllocator;
 // Refills the entry list from CurrentDocument (IObjects, Objects, Fonts), selects no line and
 // tells the panel. False when the list ran out of space; the remaining lines are missing.
 bool RefillEntryList();
+// Tells the panel, if there is one, to show the selected entry anew.
+void RefreshPanel();
 // Empties the entry list; no line is selected afterwards.
 void ClearEntryList();
 // The line texts of the list, in its order, as RefillEntryList shows them.

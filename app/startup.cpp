@@ -10,6 +10,7 @@
 #include "app/texts.h"
 #include "panel/entry_panel.h"
 #include "paths/options_file.h"
+#include "paths/path_utils.h"
 #include "platform/platform.h"
 #include "platform/ui_win.h"
 #include "platform/wide.h"
@@ -27,11 +28,6 @@ std::u16string ModuleFilePath() {
         }
         buffer.resize(buffer.size() * 2);
     }
-}
-
-std::u16string FolderOf(const std::u16string& path) {
-    const size_t slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
 std::u16string PickCommandLineFileName(const std::u16string& commandLine,
@@ -75,12 +71,17 @@ int RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
     return int(message.wParam);
 }
 
+void ConnectMessageBoxes() {
+    TellUser = TellUserInBox;
+    ShownBoxTexts = {TextProgramName, TextUntitled, TextSystemErrorCaption, TextNameTooLong};
+}
+
 int RunEditor(HINSTANCE instance, int showCommand) {
     const std::u16string modulePath = ModuleFilePath();
     const wchar_t* commandLine = GetCommandLineW();
     const std::u16string fileName = PickCommandLineFileName(U(commandLine), modulePath);
     ProgramFolder = FolderOf(modulePath);
-    TellUser = TellUserInBox;
+    ConnectMessageBoxes();
 
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

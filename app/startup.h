@@ -8,8 +8,6 @@
 
 // The full path of the program file.
 std::u16string ModuleFilePath();
-// The folder part of a file path, ending in its last backslash.
-std::u16string FolderOf(const std::u16string& path);
 // The file name in a command line, as the system's shell passes it: the quoted program path,
 // a blank and the quoted file name. The name keeps its closing quote; opening drops it.
 std::u16string PickCommandLineFileName(const std::u16string& commandLine,
@@ -18,5 +16,7 @@ std::u16string PickCommandLineFileName(const std::u16string& commandLine,
 // panel), then the entry panel's keyboard navigation, then the window. Answers the code of
 // the WM_QUIT that ends it.
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators);
+// Hands the core's reports and the editor's texts to the message boxes.
+void ConnectMessageBoxes();
 // The whole run of the editor; the process's exit code.
 int RunEditor(HINSTANCE instance, int showCommand);

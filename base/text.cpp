@@ -106,7 +106,7 @@ std::u16string AsciiToUtf16(const char* text) {
 
 char16_t FoldCase(char16_t c) {
     if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
+        return AsciiLower(c);
     if ((c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return char16_t(c + 32);
     if (c >= 0x100 && c <= 0x17F) {
@@ -151,13 +151,7 @@ bool EqualsIgnoreCase(const std::u16string& a, const std::u16string& b) {
 
 bool NameIs(const char16_t* text, const char* asciiName) {
     for (; *asciiName; ++text, ++asciiName) {
-        char16_t a = *text;
-        char b = *asciiName;
-        if (a >= 'A' && a <= 'Z')
-            a = char16_t(a + 32);
-        if (b >= 'A' && b <= 'Z')
-            b = char(b + 32);
-        if (a != char16_t(b))
+        if (AsciiLower(*text) != char16_t(AsciiLower(*asciiName)))
             return false;
     }
     return *text == 0;

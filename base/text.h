@@ -12,6 +12,11 @@ std::u16string Utf8ToUtf16(const std::string& bytes);
 std::string Utf16ToLatin1(const std::u16string& text, bool& lost);
 std::u16string AsciiToUtf16(const char* text);
 
+// A to Z become a to z; every other character stays.
+template <typename Char> constexpr Char AsciiLower(Char c) {
+    return c >= 'A' && c <= 'Z' ? Char(c + ('a' - 'A')) : c;
+}
+
 // Simple case folding over the Basic Multilingual Plane.
 char16_t FoldCase(char16_t c);
 std::u16string FoldCase(const std::u16string& text);

@@ -4,7 +4,7 @@
 
 #include <expat.h>
 
-#include "document/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "cli/json.h"
 #include "cli/json_document.h"
 #include "document/loader.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 

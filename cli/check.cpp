@@ -10,7 +10,7 @@
 
 #include "cli/check_loops.h"
 #include "document/loader.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 

@@ -9,7 +9,7 @@
 #include "cli/check.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "cli/check.h"
 
-#include "document/text.h"
+#include "base/text.h"
 #include "platform/folders.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "zellora_version.h"
 #include "document/loader.h"
 #include "document/messages.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "document/messages.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

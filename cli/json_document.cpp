@@ -4,7 +4,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 
 namespace {

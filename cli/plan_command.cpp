@@ -7,7 +7,7 @@
 #include "cli/commands.h"
 #include "document/loader.h"
 #include "document/messages.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "document/numbers.h"
-#include "document/text.h"
+#include "base/text.h"
 
 namespace {
 

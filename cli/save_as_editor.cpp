@@ -4,7 +4,7 @@
 
 #include "cli/commands.h"
 #include "document/messages.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

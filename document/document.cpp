@@ -50,3 +50,20 @@ FontEntry NewLoadedFontEntry() {
 size_t EntryCount(const GroupDocument& document) {
     return document.Objects.size() + document.IObjects.size() + document.Fonts.size();
 }
+
+ListLine EntryAtLine(const GroupDocument& document, int64_t line) {
+    if (line < 0)
+        return {};
+    size_t rest = size_t(line);
+    const std::pair<EntryArray, size_t> arrays[] = {
+        {EntryArray::IObjects, document.IObjects.size()},
+        {EntryArray::Objects, document.Objects.size()},
+        {EntryArray::Fonts, document.Fonts.size()},
+    };
+    for (const auto& [array, size] : arrays) {
+        if (rest < size)
+            return {array, rest};
+        rest -= size;
+    }
+    return {};
+}

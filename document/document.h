@@ -90,3 +90,12 @@ bool CopyFontEntry(const FontEntry* source, FontEntry* target);
 FontEntry NewLoadedFontEntry();
 
 size_t EntryCount(const GroupDocument& document);
+
+// Where a line of the editor's entry list leads: the list shows the IObjects, then the
+// Objects, then the Fonts.
+enum class EntryArray { None, IObjects, Objects, Fonts };
+struct ListLine {
+    EntryArray Array = EntryArray::None; // None for a line that shows no entry
+    size_t Index = 0;                    // in that array
+};
+ListLine EntryAtLine(const GroupDocument& document, int64_t line);

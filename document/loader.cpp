@@ -7,8 +7,9 @@
 #include <expat.h>
 
 #include "document/numbers.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
+#include "paths/path_utils.h"
 #include "platform/platform.h"
 
 const char16_t* const EditMarker = u"/nBearbeitet mit Zellora";
@@ -49,7 +50,7 @@ bool FoldName(const XML_Char* name, FoldedName& folded) {
         XML_Char c = name[i];
         if (i + 1 >= sizeof folded.Letters || c >= 0x80)
             return false;
-        folded.Letters[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        folded.Letters[i] = static_cast<char>(AsciiLower(c));
     }
     folded.Letters[i] = 0;
     return true;
@@ -305,7 +306,7 @@ bool NamesUtf8(const std::string& encoding) {
         return false;
     std::string lower = encoding;
     for (char& c : lower)
-        c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+        c = AsciiLower(c);
     return lower == "utf-8";
 }
 
@@ -363,11 +364,6 @@ LoadResult Parse(LoaderState& state, std::string& bytes) {
     XML_ParserFree(state.Parser);
     state.Parser = nullptr;
     return result;
-}
-
-std::u16string FolderOf(const std::u16string& path) {
-    size_t slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
 LoadResult LoadBytes(std::string& bytes, std::u16string nameBaseFolder, GroupDocument* document,

@@ -1,9 +1,9 @@
 // Texts that both the editor and the command line show, each defined once.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 
+#include "base/fill_text.h" // the texts are formats for FillText
 #include "document/loader.h"
 
 namespace Texts {
@@ -22,10 +22,6 @@ constexpr const char16_t* ExportLoop = u"Fehler beim Exportieren zu %s: Endlossc
 constexpr const char16_t* ExportCannotCreate = u"%s konnte nicht angelegt werden";
 constexpr const char16_t* RootNotSet = u"Ferrolino Pfad konnte nicht gesetzt werden!";
 } // namespace Texts
-
-// The format with each %s replaced, in order, by the next argument; a %s without an argument
-// stays as it is.
-std::u16string FillText(const std::u16string& format, std::initializer_list<std::u16string> args);
 
 // The name of the file without its folder.
 std::u16string FileNameOf(const std::u16string& path);

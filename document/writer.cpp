@@ -3,7 +3,7 @@
 #include <new>
 
 #include "document/numbers.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "paths/path_utils.h"
 
 int UnicodeLostPending = 0;

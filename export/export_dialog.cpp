@@ -6,7 +6,6 @@
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "document/messages.h"
-#include "export/export_name.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
@@ -41,9 +40,11 @@ void PrepareJob(HWND dialog) {
 
 void OnInitExportDialog(HWND dialog) {
     CancelPending = false;
-    RemoveProposedExtension(ExportFileName);
+    // The last export's name without its extension, the full stop looked for down to the third
+    // character.
+    CutAtLastFullStop(ExportFileName, 2);
     std::u16string title;
-    if (!RunSaveDialog(dialog, ExportFileName, title)) {
+    if (!RunSaveDialog(dialog, ExportFileName, title, WriteUtf8)) {
         EndDialog(dialog, 0);
         return;
     }
@@ -167,11 +168,7 @@ bool SnapshotDocument() {
 }
 
 INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    try {
-        return HandleExportMessage(dialog, message, wParam);
-    } catch (const std::bad_alloc&) {
-        return FALSE;
-    }
+    return AnswerWithoutThrowing(HandleExportMessage, dialog, message, wParam);
 }
 
 void ShowExportDialog(HWND owner) {

@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "document/loader.h"
-#include "document/text.h"
+#include "base/text.h"
 #include "document/writer.h"
 #include "rotation/rotation.h"
 

@@ -41,13 +41,14 @@ PanelState Panel;
 
 // The ObjectEntry of the selected line, or null when the line is no Object or IObject.
 ObjectEntry* SelectedObjectEntry() {
-    const int32_t nI = int32_t(CurrentDocument.IObjects.size());
-    const int32_t nO = int32_t(CurrentDocument.Objects.size());
-    if (SelectedIndex < 0 || SelectedIndex >= nI + nO) {
-        return nullptr;
+    const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
+    switch (line.Array) {
+    case EntryArray::IObjects: return CurrentDocument.IObjects[line.Index].get();
+    case EntryArray::Objects: return CurrentDocument.Objects[line.Index].get();
+    case EntryArray::Fonts:
+    case EntryArray::None: return nullptr;
     }
-    return SelectedIndex < nI ? CurrentDocument.IObjects[size_t(SelectedIndex)].get()
-                              : CurrentDocument.Objects[size_t(SelectedIndex - nI)].get();
+    return nullptr;
 }
 
 // A commit arriving after the shown entry was removed, moved or released (a focus change
@@ -334,11 +335,7 @@ INT_PTR HandlePanelMessage(HWND panel, UINT message, WPARAM wParam) {
 }
 
 INT_PTR CALLBACK EntryPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {
-    try {
-        return HandlePanelMessage(panel, message, wParam);
-    } catch (const std::bad_alloc&) {
-        return FALSE;
-    }
+    return AnswerWithoutThrowing(HandlePanelMessage, panel, message, wParam);
 }
 
 bool HasClass(HWND window, const wchar_t* name) {

@@ -1,6 +1,6 @@
 #include "paths/options_file.h"
 
-#include "document/text.h"
+#include "base/text.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 
@@ -9,9 +9,6 @@ std::u16string ProgramFolder;
 const char16_t* const OptionsFileName = u"options.cfg";
 
 namespace {
-
-// Longest folder that still fits the system's 260-character buffers with its terminator.
-constexpr size_t MaxFolderLength = 259;
 
 bool IsTrailingBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';

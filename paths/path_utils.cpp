@@ -1,6 +1,6 @@
 #include "paths/path_utils.h"
 
-#include "document/text.h"
+#include "base/text.h"
 
 std::u16string SimulatorRoot;
 std::u16string DocumentFolder;
@@ -42,4 +42,18 @@ void SetDocumentFolder(const std::u16string& targetPath) {
     else
         folder.resize(slash + 1);
     DocumentFolder = folder;
+}
+
+std::u16string FolderOf(const std::u16string& path) {
+    size_t slash = path.rfind(u'\\');
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+void CutAtLastFullStop(std::u16string& name, size_t keptCharacters) {
+    for (size_t i = name.size(); i-- > keptCharacters;) {
+        if (name[i] == u'.') {
+            name.resize(i);
+            return;
+        }
+    }
 }

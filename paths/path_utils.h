@@ -1,8 +1,13 @@
 // Shortening file names to the forms a group file stores: relative to the document's
-// folder, relative to the simulator's folder (one leading backslash), or absolute.
+// folder, relative to the simulator's folder (one leading backslash), or absolute; and the
+// parts of a name that the program takes apart.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// Longest folder that still fits the system's 260-character buffers with its terminator.
+constexpr size_t MaxFolderLength = 259;
 
 // The simulator's install folder with a trailing backslash, or empty.
 extern std::u16string SimulatorRoot;
@@ -12,3 +17,11 @@ extern std::u16string DocumentFolder;
 // Shortens path in place and returns it.
 std::u16string& MakeRelativePath(std::u16string& path);
 void SetDocumentFolder(const std::u16string& targetPath);
+
+// The folder part of a file path, ending in its last backslash; empty without one.
+std::u16string FolderOf(const std::u16string& path);
+
+// Cuts name at its last full stop, looked for from the end down to the character after the
+// first keptCharacters, which are never taken for one. A full stop in a folder's name is cut
+// at all the same.
+void CutAtLastFullStop(std::u16string& name, size_t keptCharacters);

@@ -162,11 +162,7 @@ std::u16string FolderFromRegistry() {
 }
 
 INT_PTR CALLBACK PathsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return HandlePathsMessage(dialog, message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        return FALSE;
-    }
+    return AnswerWithoutThrowing(HandlePathsMessage, dialog, message, wParam, lParam);
 }
 
 void ShowPathsDialog(HWND owner, int mode) {

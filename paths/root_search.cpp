@@ -1,10 +1,6 @@
 #include "paths/root_search.h"
 
-namespace {
-
-constexpr size_t MaxFolderLength = 259;
-
-} // namespace
+#include "paths/path_utils.h"
 
 std::u16string FolderFromInstallPaths(const std::u16string& value) {
     std::u16string text = value.substr(0, value.find(u'\0'));

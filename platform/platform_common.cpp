@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <new>
 
-#include "document/text.h"
+#include "base/text.h"
 
 PlatformFaults InjectedFaults;
 

@@ -21,7 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "document/text.h"
+#include "base/text.h"
 
 namespace {
 

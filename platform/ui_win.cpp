@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "app/texts.h"
-#include "document/document.h"
+#include "base/fill_text.h"
 #include "platform/platform.h"
 #include "platform/wide.h"
 
@@ -14,14 +13,16 @@ const UiFunctions SystemUi = {
 UiFunctions Ui = SystemUi;
 
 OPENFILENAMEW FileDialogRecord;
+BoxTexts ShownBoxTexts;
 
 int WarningBox(const std::u16string& format, const std::u16string& argument, HWND owner) {
-    const std::u16string text = FillText(format, {argument.empty() ? TextUntitled : argument});
+    const std::u16string text =
+        FillText(format, {argument.empty() ? ShownBoxTexts.Untitled : argument});
     return WarningBox(text, owner);
 }
 
 int WarningBox(const std::u16string& text, HWND owner) {
-    return Ui.ShowMessage(owner, W(text), W(TextProgramName), MB_ICONEXCLAMATION);
+    return Ui.ShowMessage(owner, W(text), W(ShownBoxTexts.ProgramName), MB_ICONEXCLAMATION);
 }
 
 void SystemErrorBox() {
@@ -29,11 +30,11 @@ void SystemErrorBox() {
 }
 
 void SystemErrorBox(const std::u16string& text) {
-    Ui.ShowMessage(nullptr, W(text), W(TextSystemErrorCaption), MB_ICONINFORMATION);
+    Ui.ShowMessage(nullptr, W(text), W(ShownBoxTexts.SystemErrorCaption), MB_ICONINFORMATION);
 }
 
 void TellUserInBox(const std::u16string& text, const std::u16string& caption) {
-    const std::u16string shown = caption.empty() ? std::u16string(TextProgramName) : caption;
+    const std::u16string shown = caption.empty() ? ShownBoxTexts.ProgramName : caption;
     Ui.ShowMessage(nullptr, W(text), W(shown), MB_ICONEXCLAMATION);
 }
 
@@ -128,7 +129,7 @@ bool RunOpenDialog(HWND owner, std::u16string& path, std::u16string& title) {
                          title);
 }
 
-bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title) {
+bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title, int& writeUtf8) {
     // The system adds the picked filter's extension to a bare name; "txt" would hide the file
     // from every filter of the program.
     const std::u16string proposed = FilterExtension(FileDialogRecord.lpstrFilter, 1);
@@ -141,7 +142,7 @@ bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title) {
     bool chosen =
         RunFileDialog(Ui.SaveFileDialog, owner, OFN_OVERWRITEPROMPT, chosenPath, chosenTitle);
     FileDialogRecord.lpstrDefExt = preparedExtension;
-    WriteUtf8 = 1;
+    writeUtf8 = 1;
     if (!chosen) {
         return false;
     }
@@ -156,7 +157,7 @@ bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title) {
         }
     }
     if (chosenPath.size() > MaxNameLength) {
-        WarningBox(TextNameTooLong, chosenPath, owner);
+        WarningBox(ShownBoxTexts.NameTooLong, chosenPath, owner);
         return false;
     }
     path = chosenPath;

@@ -3,14 +3,13 @@
 // The boxes and the shared file dialog that every window of the editor uses live here too.
 #pragma once
 
-#include "document/messages.h" // FillText
-
 #include <windows.h>
 #include <commdlg.h>
 #include <shlobj.h>
 #include <shellapi.h>
 
 #include <initializer_list>
+#include <new>
 #include <string>
 
 struct UiFunctions {
@@ -31,6 +30,15 @@ extern UiFunctions Ui;
 
 // The one file-dialog record of the program, prepared before every file dialog.
 extern OPENFILENAMEW FileDialogRecord;
+
+// The texts the boxes below show; the program gives its own before the first box.
+struct BoxTexts {
+    std::u16string ProgramName;        // the caption of warnings
+    std::u16string Untitled;           // stands in for an empty argument
+    std::u16string SystemErrorCaption; // the caption of the system's error texts
+    std::u16string NameTooLong;        // %s: a name chosen in the save dialog that does not fit
+};
+extern BoxTexts ShownBoxTexts;
 
 // A file name, title or folder fits the system's buffers with at most this many characters.
 constexpr size_t MaxNameLength = MAX_PATH - 1;
@@ -58,6 +66,18 @@ void PrepareFileDialog(HWND owner, const char16_t* filter);
 // afterwards, title the chosen file's title.
 bool RunOpenDialog(HWND owner, std::u16string& path, std::u16string& title);
 // The save dialog on FileDialogRecord. A chosen name without an extension gets the one of the
-// filter the user picked, so that the file shows in the program's own filters. Sets WriteUtf8
-// whether or not the user confirmed. A name that would no longer fit is refused with a warning.
-bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title);
+// filter the user picked, so that the file shows in the program's own filters. Sets writeUtf8
+// to 1 whether or not the user confirmed: a file saved under a new name is written as UTF-8.
+// A name that would no longer fit is refused with a warning.
+bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title, int& writeUtf8);
+
+// What a window or dialog procedure answers: the handler's result, or 0 (not handled) when
+// memory ran out, so that no exception crosses into the system.
+template <typename Handler, typename... Arguments>
+auto AnswerWithoutThrowing(Handler handle, Arguments... arguments) {
+    try {
+        return handle(arguments...);
+    } catch (const std::bad_alloc&) {
+        return decltype(handle(arguments...))(0);
+    }
+}

@@ -131,3 +131,24 @@ TEST(EntryConversion, WithoutMemoryTheDocumentStaysAsItWas) {
 }
 
 } // namespace
+
+TEST(EntryList, EachLineLeadsToItsArrayAndIndex) {
+    GroupDocument document;
+    document.IObjects.resize(2);
+    document.Objects.resize(1);
+    document.Fonts.resize(2);
+    const struct {
+        int64_t Line;
+        EntryArray Array;
+        size_t Index;
+    } cases[] = {
+        {-1, EntryArray::None, 0},   {0, EntryArray::IObjects, 0}, {1, EntryArray::IObjects, 1},
+        {2, EntryArray::Objects, 0}, {3, EntryArray::Fonts, 0},    {4, EntryArray::Fonts, 1},
+        {5, EntryArray::None, 0},
+    };
+    for (const auto& c : cases) {
+        const ListLine line = EntryAtLine(document, c.Line);
+        EXPECT_EQ(line.Array, c.Array) << c.Line;
+        EXPECT_EQ(line.Index, c.Index) << c.Line;
+    }
+}

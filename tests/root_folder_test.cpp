@@ -2,7 +2,6 @@
 // and the name the export proposes.
 #include <gtest/gtest.h>
 
-#include "export/export_name.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "paths/root_search.h"
@@ -143,7 +142,7 @@ TEST(ExportName, TheProposalLosesItsExtension) {
     };
     for (const ProposalCase& c : cases) {
         std::u16string name = c.Name;
-        RemoveProposedExtension(name);
+        CutAtLastFullStop(name, 2);
         EXPECT_EQ(name, c.Proposed) << U8(c.Name);
     }
 }

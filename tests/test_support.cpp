@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "document/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 #ifdef _WIN32

@@ -6,7 +6,8 @@
 
 #include "app/main_window.h"
 #include "app/shell_state.h"
-#include "document/text.h"
+#include "app/startup.h"
+#include "base/text.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
@@ -206,7 +207,7 @@ void PrepareProcess() {
 
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    TellUser = TellUserInBox;
+    ConnectMessageBoxes();
     Ui = ScriptedUi;
     RegisterMainWindowClass(GetModuleHandleW(nullptr));
 }
