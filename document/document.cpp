@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include <utility>
+
 int WriteUtf8 = 1;
 int UnicodeLost = 0;
 bool ResolveAgainstFileFolder = false;
