@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "document/entry_fields.h"
 #include "document/writer.h"
 
 namespace {
@@ -64,6 +65,11 @@ struct JsonFields {
         AppendJsonNumber(Out, v.z);
         Out += ']';
     }
+    void Value(const char* key, const Vec3& v) { Triple(key, v); }
+    void Value(const char* key, double v) { Number(key, v); }
+    void Value(const char* key, const OptText& text) { Text(key, text); }
+    void Value(const char* key, int32_t v) { Int(key, v); }
+    void Value(const char* key, int16_t v) { Int(key, v); }
     void Close() {
         Out += '\n';
         Out += Indent;
@@ -71,46 +77,11 @@ struct JsonFields {
     }
 };
 
-void ObjectJson(std::string& out, const ObjectEntry& e) {
+template <typename Entry> void EntryJson(std::string& out, const Entry& entry) {
     out += '{';
     JsonFields o{out, "    "};
-    o.Triple("Rotation", e.Rotation);
-    o.Number("BlinkIntervall", e.BlinkIntervall);
-    o.Number("ZoomFaktor", e.ZoomFaktor);
-    o.Text("Name", e.Name);
-    o.Triple("Position", e.Position);
-    o.Text("ShowOn", e.ShowOn);
-    o.Text("HideOn", e.HideOn);
-    o.Int("ShowIfBrightness", e.ShowIfBrightness);
-    o.Int("Brightness", e.Brightness);
-    o.Int("GreaterAs", e.GreaterAs);
-    o.Int("WeitSichtbar", e.WeitSichtbar);
-    o.Text("DynamicVisibility", e.DynamicVisibility);
-    o.Int("FixedDynamicVisibility", e.FixedDynamicVisibility);
-    o.Close();
-}
-
-void FontJson(std::string& out, const FontEntry& f) {
-    out += '{';
-    JsonFields o{out, "    "};
-    o.Text("Name", f.Name);
-    o.Triple("Position", f.Position);
-    o.Triple("Rotation", f.Rotation);
-    o.Triple("NormBottomLeft", f.NormBottomLeft);
-    o.Triple("NormTopLeft", f.NormTopLeft);
-    o.Triple("NormBottomRight", f.NormBottomRight);
-    o.Triple("NormTopRight", f.NormTopRight);
-    o.Number("BlinkIntervall", f.BlinkIntervall);
-    o.Int("Leuchtend", f.Leuchtend);
-    o.Int("AlignHorz", f.AlignHorz);
-    o.Int("AlignVert", f.AlignVert);
-    o.Number("Fonthoehe", f.Fonthoehe);
-    o.Int("Color", f.Color);
-    o.Text("DefaultText", f.DefaultText);
-    o.Text("GroupProperty", f.GroupProperty);
-    o.Int("Vertikal", f.Vertikal);
-    o.Text("DynamicVisibility", f.DynamicVisibility);
-    o.Int("FixedDynamicVisibility", f.FixedDynamicVisibility);
+    for (const auto& field : FieldsOf<Entry>())
+        std::visit([&](auto member) { o.Value(field.Name, entry.*member); }, field.Member);
     o.Close();
 }
 
@@ -231,11 +202,11 @@ void WriteDocumentJson(JsonOutput& out, LoadResult result, int writeUtf8,
     o.Text("header",
            document.HeaderText ? OptText(UnescapeAttributeValue(*document.HeaderText)) : OptText());
     o.Key("objects");
-    ArrayJson(out, document.Objects, ObjectJson);
+    ArrayJson(out, document.Objects, EntryJson<ObjectEntry>);
     o.Key("iobjects");
-    ArrayJson(out, document.IObjects, ObjectJson);
+    ArrayJson(out, document.IObjects, EntryJson<ObjectEntry>);
     o.Key("fonts");
-    ArrayJson(out, document.Fonts, FontJson);
+    ArrayJson(out, document.Fonts, EntryJson<FontEntry>);
     o.Close();
     out.Buffer += '\n';
     FlushJson(out);
