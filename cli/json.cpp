@@ -30,7 +30,7 @@ struct JsonFields {
     const char* Indent; // of the object's own braces
     bool First = true;
 
-    void Key(const char* key) {
+    void Key(std::string_view key) {
         Out += First ? "\n" : ",\n";
         First = false;
         Out += Indent;
@@ -38,24 +38,24 @@ struct JsonFields {
         Out += key;
         Out += "\": ";
     }
-    void Number(const char* key, double value) {
+    void Number(std::string_view key, double value) {
         Key(key);
         AppendJsonNumber(Out, value);
     }
-    void Int(const char* key, int64_t value) {
+    void Int(std::string_view key, int64_t value) {
         Key(key);
         std::array<char, 24> digits;
         auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
         Out.append(digits.data(), end);
     }
-    void Text(const char* key, const OptText& text) {
+    void Text(std::string_view key, const OptText& text) {
         Key(key);
         if (text)
             AppendJsonString(Out, *text);
         else
             Out += "null";
     }
-    void Triple(const char* key, const Vec3& v) {
+    void Triple(std::string_view key, const Vec3& v) {
         Key(key);
         Out += '[';
         AppendJsonNumber(Out, v.x);
@@ -65,11 +65,11 @@ struct JsonFields {
         AppendJsonNumber(Out, v.z);
         Out += ']';
     }
-    void Value(const char* key, const Vec3& v) { Triple(key, v); }
-    void Value(const char* key, double v) { Number(key, v); }
-    void Value(const char* key, const OptText& text) { Text(key, text); }
-    void Value(const char* key, int32_t v) { Int(key, v); }
-    void Value(const char* key, int16_t v) { Int(key, v); }
+    void Value(std::string_view key, const Vec3& v) { Triple(key, v); }
+    void Value(std::string_view key, double v) { Number(key, v); }
+    void Value(std::string_view key, const OptText& text) { Text(key, text); }
+    void Value(std::string_view key, int32_t v) { Int(key, v); }
+    void Value(std::string_view key, int16_t v) { Int(key, v); }
     void Close() {
         Out += '\n';
         Out += Indent;

@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <variant>
 
 #include "document/document.h"
@@ -14,9 +15,9 @@
 // How a value is read. The member's type alone does not say it: a text may be a file name
 // that the loader completes, and a 32-bit number a flag or a plain number.
 enum class FieldKind {
-    Triple,           // Vec3, "x, y, z"
+    Triple,           // Vec3, "x;y;z"
     Number,           // double
-    FileName,         // OptText, completed against the file's folder when loaded
+    FileName,         // OptText, a relative name completed when loaded
     Text,             // OptText
     Flag,             // int32_t, 0 or 1, "TRUE" reads as 1
     DecimalInteger,   // int32_t
@@ -32,7 +33,7 @@ using FieldMember = std::variant<Vec3 Entry::*, double Entry::*, OptText Entry::
                                  int16_t Entry::*>;
 
 template <typename Entry> struct EntryField {
-    const char* Name; // as written in files and JSON keys
+    std::string_view Name; // as written in files and JSON keys
     FieldMember<Entry> Member;
     FieldKind Kind;
     KeptOnMove Kept = KeptOnMove::Never;
@@ -51,7 +52,7 @@ template <> const FieldTable<ObjectEntry>& FieldsOf<ObjectEntry>();
 template <> const FieldTable<FontEntry>& FieldsOf<FontEntry>();
 
 // The name of the row that holds member.
-template <typename Entry> const char* FieldName(FieldMember<Entry> member) {
+template <typename Entry> std::string_view FieldName(FieldMember<Entry> member) {
     for (const auto& field : FieldsOf<Entry>())
         if (field.Member == member)
             return field.Name;
@@ -65,8 +66,8 @@ template <typename Value, typename Entry> struct MemberOf<Value Entry::*> {
 };
 
 // The name of a field for the writer, looked up once: AttributeName<&FontEntry::Color>().
-template <auto Member> const char* AttributeName() {
+template <auto Member> std::string_view AttributeName() {
     using Entry = typename MemberOf<decltype(Member)>::EntryType;
-    static const char* const name = FieldName<Entry>(Member);
+    static const std::string_view name = FieldName<Entry>(Member);
     return name;
 }

@@ -39,21 +39,29 @@ const char16_t* Str(const XML_Char* s) {
 }
 
 // Element and attribute names are matched without regard to letter case; names of more
-// than a few ASCII letters are none of ours.
+// than a few ASCII letters are none of ours. Zeros pad the letters, so that two names
+// compare as whole words.
 struct FoldedName {
     char Letters[24];
 };
 
+char16_t FoldLetter(char16_t c) {
+    return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
+}
+
 bool FoldName(const XML_Char* name, FoldedName& folded) {
-    size_t i = 0;
-    for (; name[i]; ++i) {
+    folded = FoldedName();
+    for (size_t i = 0; name[i]; ++i) {
         XML_Char c = name[i];
         if (i + 1 >= sizeof folded.Letters || c >= 0x80)
             return false;
-        folded.Letters[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        folded.Letters[i] = static_cast<char>(FoldLetter(c));
     }
-    folded.Letters[i] = 0;
     return true;
+}
+
+bool operator==(const FoldedName& a, const FoldedName& b) {
+    return std::memcmp(a.Letters, b.Letters, sizeof a.Letters) == 0;
 }
 
 bool Is(const FoldedName& name, const char* lowerCase) {
@@ -103,23 +111,34 @@ void ReadValue(const LoaderState&, FieldKind, const char16_t* value, int16_t& ou
     out = ReadAlignment(value);
 }
 
-// name is folded to lower case; the field's name is folded as it is compared.
-bool IsField(const FoldedName& name, const char* fieldName) {
-    size_t i = 0;
-    for (; fieldName[i]; ++i) {
-        char c = fieldName[i];
-        if (name.Letters[i] != (c >= 'A' && c <= 'Z' ? c + 32 : c))
-            return false;
+// The names of the fields, folded once.
+template <typename Entry> struct FoldedField {
+    FoldedName Name;
+    const EntryField<Entry>* Field;
+};
+
+template <typename Entry> std::vector<FoldedField<Entry>> FoldFields() {
+    std::vector<FoldedField<Entry>> folded;
+    for (const auto& field : FieldsOf<Entry>()) {
+        FoldedField<Entry> row{};
+        if (field.Name.size() >= sizeof row.Name.Letters)
+            continue; // longer than any attribute name that is read
+        for (size_t i = 0; i < field.Name.size(); ++i)
+            row.Name.Letters[i] = static_cast<char>(FoldLetter(char16_t(field.Name[i])));
+        row.Field = &field;
+        folded.push_back(row);
     }
-    return name.Letters[i] == 0;
+    return folded;
 }
 
 // An attribute that names no field is left alone.
 template <typename Entry>
 void ApplyAttribute(const LoaderState& state, Entry& entry, const FoldedName& name,
                     const char16_t* value) {
-    for (const auto& field : FieldsOf<Entry>()) {
-        if (IsField(name, field.Name)) {
+    static const std::vector<FoldedField<Entry>> fields = FoldFields<Entry>();
+    for (const auto& folded : fields) {
+        if (folded.Name == name) {
+            const EntryField<Entry>& field = *folded.Field;
             std::visit([&](auto member) { ReadValue(state, field.Kind, value, entry.*member); },
                        field.Member);
             return;

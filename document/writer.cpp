@@ -18,7 +18,7 @@ void Append(std::string& out, const char* ascii) {
     out += ascii;
 }
 
-void AppendAsciiAttribute(std::string& out, const char* name, const std::string& value) {
+void AppendAsciiAttribute(std::string& out, std::string_view name, const std::string& value) {
     out += name;
     out += "=\"";
     out += value;
@@ -29,12 +29,12 @@ const char* Flag(int32_t value) {
     return value == 1 ? "TRUE" : "FALSE";
 }
 
-void AppendName(Text& out, const char* name) {
-    for (; *name; ++name)
-        out += char16_t(*name);
+void AppendName(Text& out, std::string_view name) {
+    for (char c : name)
+        out += char16_t(c);
 }
 
-void AppendTextAttribute(Text& out, const char* name, const Text& value) {
+void AppendTextAttribute(Text& out, std::string_view name, const Text& value) {
     AppendName(out, name);
     out += u"=\"";
     out += value;
@@ -54,7 +54,7 @@ template <typename Entry> void AppendDynamicVisibility(Text& out, const Entry& e
                         entry.FixedDynamicVisibility ? u"TRUE" : u"FALSE");
 }
 
-void AppendFormula(Text& out, const char* name, const OptText& formula) {
+void AppendFormula(Text& out, std::string_view name, const OptText& formula) {
     if (formula)
         AppendTextAttribute(out, name, EscapeFormulaText(*formula));
 }

@@ -18,7 +18,7 @@ template <typename Entry> void ExpectEachMemberAndNameOnce() {
     for (const auto* a = table.begin(); a != table.end(); ++a) {
         for (const auto* b = a + 1; b != table.end(); ++b) {
             EXPECT_FALSE(a->Member == b->Member) << a->Name << " and " << b->Name;
-            EXPECT_STRNE(a->Name, b->Name);
+            EXPECT_NE(a->Name, b->Name);
         }
     }
 }
