@@ -4,9 +4,9 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "document/entry_fields.h"
 #include "document/text.h"
 #include "document/writer.h"
+#include "document/entry_fields.h"
 
 namespace {
 

@@ -45,18 +45,16 @@ struct FoldedName {
     char Letters[24];
 };
 
-char16_t FoldLetter(char16_t c) {
-    return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
-}
-
 bool FoldName(const XML_Char* name, FoldedName& folded) {
     folded = FoldedName();
-    for (size_t i = 0; name[i]; ++i) {
+    size_t i = 0;
+    for (; name[i]; ++i) {
         XML_Char c = name[i];
         if (i + 1 >= sizeof folded.Letters || c >= 0x80)
             return false;
-        folded.Letters[i] = static_cast<char>(FoldLetter(c));
+        folded.Letters[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
+    folded.Letters[i] = 0;
     return true;
 }
 
@@ -123,8 +121,10 @@ template <typename Entry> std::vector<FoldedField<Entry>> FoldFields() {
         FoldedField<Entry> row{};
         if (field.Name.size() >= sizeof row.Name.Letters)
             continue; // longer than any attribute name that is read
-        for (size_t i = 0; i < field.Name.size(); ++i)
-            row.Name.Letters[i] = static_cast<char>(FoldLetter(char16_t(field.Name[i])));
+        for (size_t i = 0; i < field.Name.size(); ++i) {
+            char c = field.Name[i];
+            row.Name.Letters[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+        }
         row.Field = &field;
         folded.push_back(row);
     }
