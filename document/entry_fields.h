@@ -1,7 +1,7 @@
 // The fields of the two kinds of entry, one row each in member order: the name a file and
 // the JSON form use for it, the member, and how its value is read. The loader, the JSON
 // output and import, the change of an entry's array and the writer's names all work from
-// these rows, so a new attribute is added in one place.
+// these rows: a new attribute needs its member, its row and its place in the writer's pieces.
 #pragma once
 
 #include <cassert>

@@ -2,8 +2,6 @@
 // back unchanged through load, info's JSON, import and save.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "cli/json.h"
 #include "cli/json_document.h"
 #include "document/entry_fields.h"
@@ -71,6 +69,7 @@ TEST(EntryFieldsTest, LastAttributeWinsWhateverItsLetterCase) {
                         "zoomfaktor=\"3\" zoomFaktorX=\"4\"/></Object></GRUPPENOBJECT>";
     GroupDocument loaded;
     ASSERT_EQ(LoadGroupDocumentFromBytes(bytes, u"C:\\a.fzlgrp", &loaded), LoadOk);
+    ASSERT_EQ(loaded.Objects.size(), 1u);
     EXPECT_EQ(loaded.Objects[0]->ZoomFaktor, 3);
 }
 
