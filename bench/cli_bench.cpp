@@ -11,6 +11,7 @@
 #include "bench/generate.h"
 #include "cli/json.h"
 #include "cli/json_document.h"
+#include "document/entry_fields.h"
 #include "document/loader.h"
 #include "base/text.h"
 #include "document/writer.h"
@@ -62,13 +63,12 @@ struct BareJson {
         }
         Text += '"';
     }
-    void Key(const char* key, bool first = false) {
+    void Key(std::string_view key, bool first) {
         Text += first ? "\n      \"" : ",\n      \"";
         Text += key;
         Text += "\": ";
     }
-    void Triple(const char* key, const Vec3& v, bool first = false) {
-        Key(key, first);
+    void Value(const Vec3& v) {
         Text += '[';
         Number(v.x);
         Text += ", ";
@@ -77,59 +77,18 @@ struct BareJson {
         Number(v.z);
         Text += ']';
     }
-    void Int(const char* key, int64_t v) {
-        Key(key);
-        Text += std::to_string(v);
-    }
-    void Object(const ObjectEntry& e) {
+    void Value(double v) { Number(v); }
+    void Value(const OptText& t) { String(t); }
+    void Value(int32_t v) { Text += std::to_string(v); }
+    void Value(int16_t v) { Text += std::to_string(v); }
+    template <typename Entry> void Fields(const Entry& e) {
         Text += '{';
-        Triple("Rotation", e.Rotation, true);
-        Key("BlinkIntervall");
-        Number(e.BlinkIntervall);
-        Key("ZoomFaktor");
-        Number(e.ZoomFaktor);
-        Key("Name");
-        String(e.Name);
-        Triple("Position", e.Position);
-        Key("ShowOn");
-        String(e.ShowOn);
-        Key("HideOn");
-        String(e.HideOn);
-        Int("ShowIfBrightness", e.ShowIfBrightness);
-        Int("Brightness", e.Brightness);
-        Int("GreaterAs", e.GreaterAs);
-        Int("WeitSichtbar", e.WeitSichtbar);
-        Key("DynamicVisibility");
-        String(e.DynamicVisibility);
-        Int("FixedDynamicVisibility", e.FixedDynamicVisibility);
-        Text += "\n    }";
-    }
-    void Font(const FontEntry& f) {
-        Text += '{';
-        Key("Name", true);
-        String(f.Name);
-        Triple("Position", f.Position);
-        Triple("Rotation", f.Rotation);
-        Triple("NormBottomLeft", f.NormBottomLeft);
-        Triple("NormTopLeft", f.NormTopLeft);
-        Triple("NormBottomRight", f.NormBottomRight);
-        Triple("NormTopRight", f.NormTopRight);
-        Key("BlinkIntervall");
-        Number(f.BlinkIntervall);
-        Int("Leuchtend", f.Leuchtend);
-        Int("AlignHorz", f.AlignHorz);
-        Int("AlignVert", f.AlignVert);
-        Key("Fonthoehe");
-        Number(f.Fonthoehe);
-        Int("Color", f.Color);
-        Key("DefaultText");
-        String(f.DefaultText);
-        Key("GroupProperty");
-        String(f.GroupProperty);
-        Int("Vertikal", f.Vertikal);
-        Key("DynamicVisibility");
-        String(f.DynamicVisibility);
-        Int("FixedDynamicVisibility", f.FixedDynamicVisibility);
+        bool first = true;
+        for (const auto& field : FieldsOf<Entry>()) {
+            Key(field.Name, first);
+            first = false;
+            std::visit([&](auto member) { Value(e.*member); }, field.Member);
+        }
         Text += "\n    }";
     }
     template <typename List, typename Each>
@@ -152,9 +111,9 @@ struct BareJson {
         Text += writeUtf8 ? '1' : '0';
         Text += ",\n  \"header\": ";
         String(d.HeaderText ? OptText(UnescapeAttributeValue(*d.HeaderText)) : OptText());
-        Array("objects", d.Objects, &BareJson::Object);
-        Array("iobjects", d.IObjects, &BareJson::Object);
-        Array("fonts", d.Fonts, &BareJson::Font);
+        Array("objects", d.Objects, &BareJson::Fields<ObjectEntry>);
+        Array("iobjects", d.IObjects, &BareJson::Fields<ObjectEntry>);
+        Array("fonts", d.Fonts, &BareJson::Fields<FontEntry>);
         Text += "\n}\n";
     }
 };

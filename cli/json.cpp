@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "document/entry_fields.h"
 #include "document/writer.h"
 
 namespace {
@@ -29,7 +30,7 @@ struct JsonFields {
     const char* Indent; // of the object's own braces
     bool First = true;
 
-    void Key(const char* key) {
+    void Key(std::string_view key) {
         Out += First ? "\n" : ",\n";
         First = false;
         Out += Indent;
@@ -37,24 +38,24 @@ struct JsonFields {
         Out += key;
         Out += "\": ";
     }
-    void Number(const char* key, double value) {
+    void Number(std::string_view key, double value) {
         Key(key);
         AppendJsonNumber(Out, value);
     }
-    void Int(const char* key, int64_t value) {
+    void Int(std::string_view key, int64_t value) {
         Key(key);
         std::array<char, 24> digits;
         auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
         Out.append(digits.data(), end);
     }
-    void Text(const char* key, const OptText& text) {
+    void Text(std::string_view key, const OptText& text) {
         Key(key);
         if (text)
             AppendJsonString(Out, *text);
         else
             Out += "null";
     }
-    void Triple(const char* key, const Vec3& v) {
+    void Triple(std::string_view key, const Vec3& v) {
         Key(key);
         Out += '[';
         AppendJsonNumber(Out, v.x);
@@ -64,6 +65,11 @@ struct JsonFields {
         AppendJsonNumber(Out, v.z);
         Out += ']';
     }
+    void Value(std::string_view key, const Vec3& v) { Triple(key, v); }
+    void Value(std::string_view key, double v) { Number(key, v); }
+    void Value(std::string_view key, const OptText& text) { Text(key, text); }
+    void Value(std::string_view key, int32_t v) { Int(key, v); }
+    void Value(std::string_view key, int16_t v) { Int(key, v); }
     void Close() {
         Out += '\n';
         Out += Indent;
@@ -71,46 +77,11 @@ struct JsonFields {
     }
 };
 
-void ObjectJson(std::string& out, const ObjectEntry& e) {
+template <typename Entry> void EntryJson(std::string& out, const Entry& entry) {
     out += '{';
     JsonFields o{out, "    "};
-    o.Triple("Rotation", e.Rotation);
-    o.Number("BlinkIntervall", e.BlinkIntervall);
-    o.Number("ZoomFaktor", e.ZoomFaktor);
-    o.Text("Name", e.Name);
-    o.Triple("Position", e.Position);
-    o.Text("ShowOn", e.ShowOn);
-    o.Text("HideOn", e.HideOn);
-    o.Int("ShowIfBrightness", e.ShowIfBrightness);
-    o.Int("Brightness", e.Brightness);
-    o.Int("GreaterAs", e.GreaterAs);
-    o.Int("WeitSichtbar", e.WeitSichtbar);
-    o.Text("DynamicVisibility", e.DynamicVisibility);
-    o.Int("FixedDynamicVisibility", e.FixedDynamicVisibility);
-    o.Close();
-}
-
-void FontJson(std::string& out, const FontEntry& f) {
-    out += '{';
-    JsonFields o{out, "    "};
-    o.Text("Name", f.Name);
-    o.Triple("Position", f.Position);
-    o.Triple("Rotation", f.Rotation);
-    o.Triple("NormBottomLeft", f.NormBottomLeft);
-    o.Triple("NormTopLeft", f.NormTopLeft);
-    o.Triple("NormBottomRight", f.NormBottomRight);
-    o.Triple("NormTopRight", f.NormTopRight);
-    o.Number("BlinkIntervall", f.BlinkIntervall);
-    o.Int("Leuchtend", f.Leuchtend);
-    o.Int("AlignHorz", f.AlignHorz);
-    o.Int("AlignVert", f.AlignVert);
-    o.Number("Fonthoehe", f.Fonthoehe);
-    o.Int("Color", f.Color);
-    o.Text("DefaultText", f.DefaultText);
-    o.Text("GroupProperty", f.GroupProperty);
-    o.Int("Vertikal", f.Vertikal);
-    o.Text("DynamicVisibility", f.DynamicVisibility);
-    o.Int("FixedDynamicVisibility", f.FixedDynamicVisibility);
+    for (const auto& field : FieldsOf<Entry>())
+        std::visit([&](auto member) { o.Value(field.Name, entry.*member); }, field.Member);
     o.Close();
 }
 
@@ -231,11 +202,11 @@ void WriteDocumentJson(JsonOutput& out, LoadResult result, int writeUtf8,
     o.Text("header",
            document.HeaderText ? OptText(UnescapeAttributeValue(*document.HeaderText)) : OptText());
     o.Key("objects");
-    ArrayJson(out, document.Objects, ObjectJson);
+    ArrayJson(out, document.Objects, EntryJson<ObjectEntry>);
     o.Key("iobjects");
-    ArrayJson(out, document.IObjects, ObjectJson);
+    ArrayJson(out, document.IObjects, EntryJson<ObjectEntry>);
     o.Key("fonts");
-    ArrayJson(out, document.Fonts, FontJson);
+    ArrayJson(out, document.Fonts, EntryJson<FontEntry>);
     o.Close();
     out.Buffer += '\n';
     FlushJson(out);

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "document/writer.h"
+#include "document/entry_fields.h"
 
 namespace {
 
@@ -137,81 +138,37 @@ struct Reader {
         return true;
     }
 
-    bool ObjectField(const std::string& key, const json& v, const std::string& place,
-                     ObjectEntry& e) {
-        if (key == "Rotation")
-            return Triple(v, place, e.Rotation);
-        if (key == "BlinkIntervall")
-            return Number(v, place, e.BlinkIntervall);
-        if (key == "ZoomFaktor")
-            return Number(v, place, e.ZoomFaktor);
-        if (key == "Name")
-            return Text(v, place, e.Name);
-        if (key == "Position")
-            return Triple(v, place, e.Position);
-        if (key == "ShowOn")
-            return Text(v, place, e.ShowOn);
-        if (key == "HideOn")
-            return Text(v, place, e.HideOn);
-        if (key == "ShowIfBrightness")
-            return Flag(v, place, e.ShowIfBrightness);
-        if (key == "Brightness")
-            return Int32(v, place, e.Brightness);
-        if (key == "GreaterAs")
-            return Flag(v, place, e.GreaterAs);
-        if (key == "WeitSichtbar")
-            return Flag(v, place, e.WeitSichtbar);
-        if (key == "DynamicVisibility")
-            return Text(v, place, e.DynamicVisibility);
-        if (key == "FixedDynamicVisibility")
-            return Flag(v, place, e.FixedDynamicVisibility);
-        return Fail(place, "unbekannter Schlüssel");
+    bool Read(FieldKind, const json& v, const std::string& place, Vec3& out) {
+        return Triple(v, place, out);
+    }
+    bool Read(FieldKind, const json& v, const std::string& place, double& out) {
+        return Number(v, place, out);
+    }
+    bool Read(FieldKind, const json& v, const std::string& place, OptText& out) {
+        return Text(v, place, out);
+    }
+    bool Read(FieldKind kind, const json& v, const std::string& place, int32_t& out) {
+        return kind == FieldKind::Flag ? Flag(v, place, out) : Int32(v, place, out);
+    }
+    bool Read(FieldKind, const json& v, const std::string& place, int16_t& out) {
+        return Int16(v, place, out);
     }
 
-    bool FontField(const std::string& key, const json& v, const std::string& place, FontEntry& f) {
-        if (key == "Name")
-            return Text(v, place, f.Name);
-        if (key == "Position")
-            return Triple(v, place, f.Position);
-        if (key == "Rotation")
-            return Triple(v, place, f.Rotation);
-        if (key == "NormBottomLeft")
-            return Triple(v, place, f.NormBottomLeft);
-        if (key == "NormTopLeft")
-            return Triple(v, place, f.NormTopLeft);
-        if (key == "NormBottomRight")
-            return Triple(v, place, f.NormBottomRight);
-        if (key == "NormTopRight")
-            return Triple(v, place, f.NormTopRight);
-        if (key == "BlinkIntervall")
-            return Number(v, place, f.BlinkIntervall);
-        if (key == "Leuchtend")
-            return Flag(v, place, f.Leuchtend);
-        if (key == "AlignHorz")
-            return Int16(v, place, f.AlignHorz);
-        if (key == "AlignVert")
-            return Int16(v, place, f.AlignVert);
-        if (key == "Fonthoehe")
-            return Number(v, place, f.Fonthoehe);
-        if (key == "Color")
-            return Int32(v, place, f.Color);
-        if (key == "DefaultText")
-            return Text(v, place, f.DefaultText);
-        if (key == "GroupProperty")
-            return Text(v, place, f.GroupProperty);
-        if (key == "Vertikal")
-            return Flag(v, place, f.Vertikal);
-        if (key == "DynamicVisibility")
-            return Text(v, place, f.DynamicVisibility);
-        if (key == "FixedDynamicVisibility")
-            return Flag(v, place, f.FixedDynamicVisibility);
+    // Keys are the names of the fields, in their exact letter case.
+    template <typename Entry>
+    bool Field(const std::string& key, const json& v, const std::string& place, Entry& entry) {
+        for (const auto& field : FieldsOf<Entry>())
+            if (key == field.Name)
+                return std::visit(
+                    [&](auto member) { return Read(field.Kind, v, place, entry.*member); },
+                    field.Member);
         return Fail(place, "unbekannter Schlüssel");
     }
 
     // Entries start as the loader makes them, so a field left out keeps that value.
-    template <typename Entry, typename Make, typename Field>
+    template <typename Entry, typename Make>
     bool Entries(const json& list, const std::string& name,
-                 std::vector<std::unique_ptr<Entry>>& out, Make make, Field field) {
+                 std::vector<std::unique_ptr<Entry>>& out, Make make) {
         if (!list.is_array())
             return Fail(name, "erwartet eine Liste");
         for (size_t i = 0; i < list.size(); ++i) {
@@ -221,7 +178,7 @@ struct Reader {
                 return Fail(place, "erwartet ein Objekt");
             auto entry = std::make_unique<Entry>(make());
             for (const auto& [key, value] : item.items())
-                if (!(this->*field)(key, value, place + "." + key, *entry))
+                if (!Field(key, value, place + "." + key, *entry))
                     return false;
             out.push_back(std::move(entry));
         }
@@ -242,16 +199,11 @@ struct Reader {
             } else if (key == "header") {
                 ok = Header(value, result.Document.HeaderText);
             } else if (key == "objects") {
-                ok = Entries(
-                    value, key, result.Document.Objects, [] { return ObjectEntry(); },
-                    &Reader::ObjectField);
+                ok = Entries(value, key, result.Document.Objects, [] { return ObjectEntry(); });
             } else if (key == "iobjects") {
-                ok = Entries(
-                    value, key, result.Document.IObjects, [] { return ObjectEntry(); },
-                    &Reader::ObjectField);
+                ok = Entries(value, key, result.Document.IObjects, [] { return ObjectEntry(); });
             } else if (key == "fonts") {
-                ok = Entries(value, key, result.Document.Fonts, NewLoadedFontEntry,
-                             &Reader::FontField);
+                ok = Entries(value, key, result.Document.Fonts, NewLoadedFontEntry);
             } else {
                 ok = Fail(key, "unbekannter Schlüssel");
             }

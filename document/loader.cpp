@@ -6,6 +6,7 @@
 
 #include <expat.h>
 
+#include "document/entry_fields.h"
 #include "document/numbers.h"
 #include "base/text.h"
 #include "document/writer.h"
@@ -39,12 +40,14 @@ const char16_t* Str(const XML_Char* s) {
 }
 
 // Element and attribute names are matched without regard to letter case; names of more
-// than a few ASCII letters are none of ours.
+// than a few ASCII letters are none of ours. Zeros pad the letters, so that two names
+// compare as whole words.
 struct FoldedName {
     char Letters[24];
 };
 
 bool FoldName(const XML_Char* name, FoldedName& folded) {
+    folded = FoldedName();
     size_t i = 0;
     for (; name[i]; ++i) {
         XML_Char c = name[i];
@@ -54,6 +57,10 @@ bool FoldName(const XML_Char* name, FoldedName& folded) {
     }
     folded.Letters[i] = 0;
     return true;
+}
+
+bool operator==(const FoldedName& a, const FoldedName& b) {
+    return std::memcmp(a.Letters, b.Letters, sizeof a.Letters) == 0;
 }
 
 bool Is(const FoldedName& name, const char* lowerCase) {
@@ -73,86 +80,71 @@ Text CompletedName(const LoaderState& state, const char16_t* value) {
     return state.NameBaseFolder + name;
 }
 
-bool ApplyObjectAttribute(const LoaderState& state, ObjectEntry& entry, const FoldedName& name,
-                          const char16_t* value) {
-    if (Is(name, "rotation"))
-        entry.Rotation = ReadTriple(value);
-    else if (Is(name, "blinkintervall"))
-        entry.BlinkIntervall = ReadNumber(value);
-    else if (Is(name, "zoomfaktor"))
-        entry.ZoomFaktor = ReadNumber(value);
-    else if (Is(name, "name"))
-        entry.Name = CompletedName(state, value);
-    else if (Is(name, "position"))
-        entry.Position = ReadTriple(value);
-    else if (Is(name, "showon"))
-        entry.ShowOn = Text(value);
-    else if (Is(name, "hideon"))
-        entry.HideOn = Text(value);
-    else if (Is(name, "dynamicvisibility"))
-        entry.DynamicVisibility = Text(value);
-    else if (Is(name, "fixeddynamicvisibility"))
-        entry.FixedDynamicVisibility = ReadBoolean(value);
-    else if (Is(name, "brightness"))
-        entry.Brightness = ReadDecimalInteger(value);
-    else if (Is(name, "greateras"))
-        entry.GreaterAs = ReadBoolean(value);
-    else if (Is(name, "showifbrightness"))
-        entry.ShowIfBrightness = ReadBoolean(value);
-    else if (Is(name, "weitsichtbar"))
-        entry.WeitSichtbar = ReadBoolean(value);
-    else
-        return false;
-    return true;
-}
-
 int16_t ReadAlignment(const char16_t* value) {
     // The low 16 bits of the 32-bit value, as a 16-bit field keeps them.
     return static_cast<int16_t>(
         static_cast<uint16_t>(static_cast<uint32_t>(ReadTruncatedInteger(value))));
 }
 
-bool ApplyFontAttribute(const LoaderState& state, FontEntry& font, const FoldedName& name,
-                        const char16_t* value) {
-    if (Is(name, "rotation"))
-        font.Rotation = ReadTriple(value);
-    else if (Is(name, "blinkintervall"))
-        font.BlinkIntervall = ReadNumber(value);
-    else if (Is(name, "leuchtend"))
-        font.Leuchtend = ReadBoolean(value);
-    else if (Is(name, "vertikal"))
-        font.Vertikal = ReadBoolean(value);
-    else if (Is(name, "name"))
-        font.Name = CompletedName(state, value);
-    else if (Is(name, "position"))
-        font.Position = ReadTriple(value);
-    else if (Is(name, "defaulttext"))
-        font.DefaultText = Text(value);
-    else if (Is(name, "groupproperty"))
-        font.GroupProperty = Text(value);
-    else if (Is(name, "dynamicvisibility"))
-        font.DynamicVisibility = Text(value);
-    else if (Is(name, "fixeddynamicvisibility"))
-        font.FixedDynamicVisibility = ReadBoolean(value);
-    else if (Is(name, "fonthoehe"))
-        font.Fonthoehe = ReadNumber(value);
-    else if (Is(name, "color"))
-        font.Color = ReadTruncatedInteger(value);
-    else if (Is(name, "alignhorz"))
-        font.AlignHorz = ReadAlignment(value);
-    else if (Is(name, "alignvert"))
-        font.AlignVert = ReadAlignment(value);
-    else if (Is(name, "normbottomleft"))
-        font.NormBottomLeft = ReadTriple(value);
-    else if (Is(name, "normbottomright"))
-        font.NormBottomRight = ReadTriple(value);
-    else if (Is(name, "normtopleft"))
-        font.NormTopLeft = ReadTriple(value);
-    else if (Is(name, "normtopright"))
-        font.NormTopRight = ReadTriple(value);
-    else
-        return false;
-    return true;
+void ReadValue(const LoaderState&, FieldKind, const char16_t* value, Vec3& out) {
+    out = ReadTriple(value);
+}
+
+void ReadValue(const LoaderState&, FieldKind, const char16_t* value, double& out) {
+    out = ReadNumber(value);
+}
+
+void ReadValue(const LoaderState& state, FieldKind kind, const char16_t* value, OptText& out) {
+    out = kind == FieldKind::FileName ? CompletedName(state, value) : Text(value);
+}
+
+void ReadValue(const LoaderState&, FieldKind kind, const char16_t* value, int32_t& out) {
+    switch (kind) {
+    case FieldKind::DecimalInteger: out = ReadDecimalInteger(value); return;
+    case FieldKind::TruncatedInteger: out = ReadTruncatedInteger(value); return;
+    default: out = ReadBoolean(value); return;
+    }
+}
+
+void ReadValue(const LoaderState&, FieldKind, const char16_t* value, int16_t& out) {
+    out = ReadAlignment(value);
+}
+
+// The names of the fields, folded once.
+template <typename Entry> struct FoldedField {
+    FoldedName Name;
+    const EntryField<Entry>* Field;
+};
+
+template <typename Entry> std::vector<FoldedField<Entry>> FoldFields() {
+    std::vector<FoldedField<Entry>> folded;
+    for (const auto& field : FieldsOf<Entry>()) {
+        FoldedField<Entry> row{};
+        if (field.Name.size() >= sizeof row.Name.Letters)
+            continue; // longer than any attribute name that is read
+        for (size_t i = 0; i < field.Name.size(); ++i) {
+            char c = field.Name[i];
+            row.Name.Letters[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+        }
+        row.Field = &field;
+        folded.push_back(row);
+    }
+    return folded;
+}
+
+// An attribute that names no field is left alone.
+template <typename Entry>
+void ApplyAttribute(const LoaderState& state, Entry& entry, const FoldedName& name,
+                    const char16_t* value) {
+    static const std::vector<FoldedField<Entry>> fields = FoldFields<Entry>();
+    for (const auto& folded : fields) {
+        if (folded.Name == name) {
+            const EntryField<Entry>& field = *folded.Field;
+            std::visit([&](auto member) { ReadValue(state, field.Kind, value, entry.*member); },
+                       field.Member);
+            return;
+        }
+    }
 }
 
 bool Contains(const XML_Char* text, const std::u16string& what) {
@@ -200,7 +192,7 @@ void ReadObject(LoaderState& state, ObjectList& target, const XML_Char** attribu
     for (size_t i = 0; attributes[i]; i += 2) {
         FoldedName name;
         if (FoldName(attributes[i], name))
-            ApplyObjectAttribute(state, *entry, name, Str(attributes[i + 1]));
+            ApplyAttribute(state, *entry, name, Str(attributes[i + 1]));
     }
     target.push_back(std::move(entry));
 }
@@ -210,7 +202,7 @@ void ReadFont(LoaderState& state, const XML_Char** attributes) {
     for (size_t i = 0; attributes[i]; i += 2) {
         FoldedName name;
         if (FoldName(attributes[i], name))
-            ApplyFontAttribute(state, *font, name, Str(attributes[i + 1]));
+            ApplyAttribute(state, *font, name, Str(attributes[i + 1]));
     }
     state.Document->Fonts.push_back(std::move(font));
 }

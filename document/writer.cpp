@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "document/entry_fields.h"
 #include "document/numbers.h"
 #include "base/text.h"
 #include "paths/path_utils.h"
@@ -17,7 +18,7 @@ void Append(std::string& out, const char* ascii) {
     out += ascii;
 }
 
-void AppendAsciiAttribute(std::string& out, const char* name, const std::string& value) {
+void AppendAsciiAttribute(std::string& out, std::string_view name, const std::string& value) {
     out += name;
     out += "=\"";
     out += value;
@@ -28,8 +29,13 @@ const char* Flag(int32_t value) {
     return value == 1 ? "TRUE" : "FALSE";
 }
 
-void AppendTextAttribute(Text& out, const char16_t* name, const Text& value) {
-    out += name;
+void AppendName(Text& out, std::string_view name) {
+    for (char c : name)
+        out += char16_t(c);
+}
+
+void AppendTextAttribute(Text& out, std::string_view name, const Text& value) {
+    AppendName(out, name);
     out += u"=\"";
     out += value;
     out += u"\" ";
@@ -39,14 +45,16 @@ Text ValueOrEmpty(const OptText& text) {
     return text ? EscapeAttributeValue(*text) : Text();
 }
 
-void AppendDynamicVisibility(Text& out, const OptText& formula, int32_t fixed) {
-    if (!formula)
+template <typename Entry> void AppendDynamicVisibility(Text& out, const Entry& entry) {
+    if (!entry.DynamicVisibility)
         return;
-    AppendTextAttribute(out, u"DynamicVisibility", EscapeFormulaText(*formula));
-    AppendTextAttribute(out, u"FixedDynamicVisibility", fixed ? u"TRUE" : u"FALSE");
+    AppendTextAttribute(out, AttributeName<&Entry::DynamicVisibility>(),
+                        EscapeFormulaText(*entry.DynamicVisibility));
+    AppendTextAttribute(out, AttributeName<&Entry::FixedDynamicVisibility>(),
+                        entry.FixedDynamicVisibility ? u"TRUE" : u"FALSE");
 }
 
-void AppendFormula(Text& out, const char16_t* name, const OptText& formula) {
+void AppendFormula(Text& out, std::string_view name, const OptText& formula) {
     if (formula)
         AppendTextAttribute(out, name, EscapeFormulaText(*formula));
 }
@@ -87,33 +95,38 @@ std::string ObjectStartAndAsciiAttributes(const ObjectEntry& entry, const char* 
     std::string piece = "\r\n<";
     piece += elementName;
     piece += ">\r\n<Props ";
-    AppendAsciiAttribute(piece, "Rotation", FormatTriple(entry.Rotation));
-    AppendAsciiAttribute(piece, "BlinkIntervall", FormatFixed(entry.BlinkIntervall, 6));
-    AppendAsciiAttribute(piece, "ZoomFaktor", FormatFixed(entry.ZoomFaktor, 6));
-    AppendAsciiAttribute(piece, "Position", FormatTriple(entry.Position));
+    AppendAsciiAttribute(piece, AttributeName<&ObjectEntry::Rotation>(),
+                         FormatTriple(entry.Rotation));
+    AppendAsciiAttribute(piece, AttributeName<&ObjectEntry::BlinkIntervall>(),
+                         FormatFixed(entry.BlinkIntervall, 6));
+    AppendAsciiAttribute(piece, AttributeName<&ObjectEntry::ZoomFaktor>(),
+                         FormatFixed(entry.ZoomFaktor, 6));
+    AppendAsciiAttribute(piece, AttributeName<&ObjectEntry::Position>(),
+                         FormatTriple(entry.Position));
     return piece;
 }
 
 Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementName) {
     Text piece;
-    AppendTextAttribute(piece, u"Name", ValueOrEmpty(entry.Name));
-    AppendFormula(piece, u"ShowOn", entry.ShowOn);
+    AppendTextAttribute(piece, AttributeName<&ObjectEntry::Name>(), ValueOrEmpty(entry.Name));
+    AppendFormula(piece, AttributeName<&ObjectEntry::ShowOn>(), entry.ShowOn);
     // The two encodings have always written these groups in different orders.
     if (WriteUtf8) {
-        AppendDynamicVisibility(piece, entry.DynamicVisibility, entry.FixedDynamicVisibility);
-        AppendFormula(piece, u"HideOn", entry.HideOn);
+        AppendDynamicVisibility(piece, entry);
+        AppendFormula(piece, AttributeName<&ObjectEntry::HideOn>(), entry.HideOn);
     } else {
-        AppendFormula(piece, u"HideOn", entry.HideOn);
-        AppendDynamicVisibility(piece, entry.DynamicVisibility, entry.FixedDynamicVisibility);
+        AppendFormula(piece, AttributeName<&ObjectEntry::HideOn>(), entry.HideOn);
+        AppendDynamicVisibility(piece, entry);
     }
     if (entry.ShowIfBrightness == 1) {
-        AppendTextAttribute(piece, u"Brightness",
+        AppendTextAttribute(piece, AttributeName<&ObjectEntry::Brightness>(),
                             AsciiToUtf16(std::to_string(entry.Brightness).c_str()));
-        AppendTextAttribute(piece, u"GreaterAs", entry.GreaterAs == 1 ? u"TRUE" : u"FALSE");
-        AppendTextAttribute(piece, u"ShowIfBrightness", u"TRUE");
+        AppendTextAttribute(piece, AttributeName<&ObjectEntry::GreaterAs>(),
+                            entry.GreaterAs == 1 ? u"TRUE" : u"FALSE");
+        AppendTextAttribute(piece, AttributeName<&ObjectEntry::ShowIfBrightness>(), u"TRUE");
     }
     if (entry.WeitSichtbar == 1)
-        AppendTextAttribute(piece, u"WeitSichtbar", u"TRUE");
+        AppendTextAttribute(piece, AttributeName<&ObjectEntry::WeitSichtbar>(), u"TRUE");
     piece += u"/>\r\n</";
     piece += AsciiToUtf16(elementName);
     piece += u">";
@@ -122,29 +135,39 @@ Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementNam
 
 std::string FontStartAndAsciiAttributes(const FontEntry& font) {
     std::string piece = "\r\n<Font>\r\n<Props ";
-    AppendAsciiAttribute(piece, "Rotation", FormatTriple(font.Rotation));
-    AppendAsciiAttribute(piece, "Position", FormatTriple(font.Position));
-    AppendAsciiAttribute(piece, "NormTopLeft", FormatTriple(font.NormTopLeft));
-    AppendAsciiAttribute(piece, "NormTopRight", FormatTriple(font.NormTopRight));
-    AppendAsciiAttribute(piece, "NormBottomLeft", FormatTriple(font.NormBottomLeft));
-    AppendAsciiAttribute(piece, "NormBottomRight", FormatTriple(font.NormBottomRight));
-    AppendAsciiAttribute(piece, "Leuchtend", Flag(font.Leuchtend));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::Rotation>(), FormatTriple(font.Rotation));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::Position>(), FormatTriple(font.Position));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::NormTopLeft>(),
+                         FormatTriple(font.NormTopLeft));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::NormTopRight>(),
+                         FormatTriple(font.NormTopRight));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::NormBottomLeft>(),
+                         FormatTriple(font.NormBottomLeft));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::NormBottomRight>(),
+                         FormatTriple(font.NormBottomRight));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::Leuchtend>(), Flag(font.Leuchtend));
     if (font.Vertikal == 1)
-        AppendAsciiAttribute(piece, "Vertikal", "TRUE");
-    AppendAsciiAttribute(piece, "Fonthoehe", FormatFixed(font.Fonthoehe, 3));
-    AppendAsciiAttribute(piece, "Color", std::to_string(font.Color));
-    AppendAsciiAttribute(piece, "AlignHorz", std::to_string(font.AlignHorz));
-    AppendAsciiAttribute(piece, "AlignVert", std::to_string(font.AlignVert));
-    AppendAsciiAttribute(piece, "BlinkIntervall", FormatFixed(font.BlinkIntervall, 6));
+        AppendAsciiAttribute(piece, AttributeName<&FontEntry::Vertikal>(), "TRUE");
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::Fonthoehe>(),
+                         FormatFixed(font.Fonthoehe, 3));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::Color>(), std::to_string(font.Color));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::AlignHorz>(),
+                         std::to_string(font.AlignHorz));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::AlignVert>(),
+                         std::to_string(font.AlignVert));
+    AppendAsciiAttribute(piece, AttributeName<&FontEntry::BlinkIntervall>(),
+                         FormatFixed(font.BlinkIntervall, 6));
     return piece;
 }
 
 Text FontTextAttributesAndEnd(const FontEntry& font) {
     Text piece;
-    AppendTextAttribute(piece, u"Name", ValueOrEmpty(font.Name));
-    AppendTextAttribute(piece, u"DefaultText", ValueOrEmpty(font.DefaultText));
-    AppendDynamicVisibility(piece, font.DynamicVisibility, font.FixedDynamicVisibility);
-    piece += u"GroupProperty=\"";
+    AppendTextAttribute(piece, AttributeName<&FontEntry::Name>(), ValueOrEmpty(font.Name));
+    AppendTextAttribute(piece, AttributeName<&FontEntry::DefaultText>(),
+                        ValueOrEmpty(font.DefaultText));
+    AppendDynamicVisibility(piece, font);
+    AppendName(piece, AttributeName<&FontEntry::GroupProperty>());
+    piece += u"=\"";
     piece += ValueOrEmpty(font.GroupProperty);
     piece += u"\" />\r\n</Font>";
     return piece;

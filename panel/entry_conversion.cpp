@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "document/entry_fields.h"
+
 namespace {
 
 // The array that holds entry, and its index there; null when no array holds it.
@@ -35,16 +37,11 @@ ObjectEntry* SetEntryFile(GroupDocument& document, ObjectEntry* entry, int fileK
         }
         // Everything that can fail happens before the document is touched.
         auto moved = std::make_unique<ObjectEntry>();
-        moved->Position = entry->Position;
-        moved->Rotation = entry->Rotation;
-        moved->ZoomFaktor = entry->ZoomFaktor;
-        moved->BlinkIntervall = entry->BlinkIntervall;
-        moved->ShowOn = entry->ShowOn;
-        moved->HideOn = entry->HideOn;
-        if (toObjects) {
-            moved->DynamicVisibility = entry->DynamicVisibility;
-            moved->FixedDynamicVisibility = entry->FixedDynamicVisibility;
-        }
+        for (const auto& field : FieldsOf<ObjectEntry>())
+            if (field.Kept == KeptOnMove::Always ||
+                (field.Kept == KeptOnMove::IntoObjects && toObjects))
+                std::visit([&](auto member) { moved.get()->*member = entry->*member; },
+                           field.Member);
         moved->Name = std::move(newName);
         to.reserve(to.size() + 1);
 
