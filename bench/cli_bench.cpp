@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "base/text.h"
 #include "bench/generate.h"
 #include "cli/json.h"
 #include "cli/json_document.h"
 #include "document/entry_fields.h"
 #include "document/loader.h"
-#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

@@ -8,9 +8,9 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/text.h"
 #include "cli/check_loops.h"
 #include "document/loader.h"
-#include "base/text.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 

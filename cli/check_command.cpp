@@ -6,10 +6,10 @@
 #include <new>
 #include <thread>
 
+#include "base/text.h"
 #include "cli/check.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "base/text.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 

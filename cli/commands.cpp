@@ -2,19 +2,19 @@
 
 #include <cstdio>
 
-#include "cli/check_command.h"
-#include "cli/json.h"
-#include "zellora_version.h"
-#include "document/loader.h"
-#include "document/messages.h"
 #include "base/text.h"
-#include "document/writer.h"
+#include "cli/check_command.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"
+#include "cli/json.h"
 #include "cli/plan_command.h"
 #include "cli/save_as_editor.h"
+#include "document/loader.h"
+#include "document/messages.h"
+#include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
+#include "zellora_version.h"
 
 // A native name in the program's form; false (and said why) when that form cannot name it
 // exactly, for the mapped name could be another file.

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "document/messages.h"
 #include "base/text.h"
+#include "document/messages.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

@@ -7,11 +7,11 @@
 #include <io.h>
 #endif
 
+#include "base/text.h"
 #include "cli/commands.h"
 #include "cli/json_document.h"
 #include "cli/save_as_editor.h"
 #include "document/messages.h"
-#include "base/text.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/text.h"
-#include "document/writer.h"
 #include "document/entry_fields.h"
+#include "document/writer.h"
 
 namespace {
 

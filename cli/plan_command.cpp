@@ -4,10 +4,10 @@
 #include <new>
 #include <unordered_map>
 
+#include "base/text.h"
 #include "cli/commands.h"
 #include "document/loader.h"
 #include "document/messages.h"
-#include "base/text.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

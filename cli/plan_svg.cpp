@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/numbers.h"
 #include "base/text.h"
+#include "document/numbers.h"
 
 namespace {
 

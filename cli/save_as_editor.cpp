@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "base/text.h"
 #include "cli/commands.h"
 #include "document/messages.h"
-#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

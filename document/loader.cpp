@@ -6,9 +6,9 @@
 
 #include <expat.h>
 
+#include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/numbers.h"
-#include "base/text.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/numbers.h"
-#include "base/text.h"
 #include "paths/path_utils.h"
 
 int UnicodeLostPending = 0;

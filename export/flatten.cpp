@@ -7,8 +7,8 @@
 #include <thread>
 #include <unordered_set>
 
-#include "document/loader.h"
 #include "base/text.h"
+#include "document/loader.h"
 #include "document/writer.h"
 #include "rotation/rotation.h"
 
