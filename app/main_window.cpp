@@ -62,8 +62,8 @@ void OnEntryListNotify(WORD code) {
     SelectedIndex = int32_t(SendMessageW(EntryList, LB_GETCURSEL, 0, 0));
     if (EntryPanel != nullptr) {
         ShowWindow(EntryPanel, SelectedIndex != -1 ? SW_SHOWNORMAL : SW_HIDE);
-        SendMessageW(EntryPanel, UM_REFRESHENTRY, 0, 0);
     }
+    RefreshPanel();
 }
 
 // One line per command; the result matters only for Save, which the save prompt sends.

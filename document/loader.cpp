@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include <expat.h>
 
@@ -122,10 +123,8 @@ template <typename Entry> std::vector<FoldedField<Entry>> FoldFields() {
         FoldedField<Entry> row{};
         if (field.Name.size() >= sizeof row.Name.Letters)
             continue; // longer than any attribute name that is read
-        for (size_t i = 0; i < field.Name.size(); ++i) {
-            char c = field.Name[i];
-            row.Name.Letters[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-        }
+        for (size_t i = 0; i < field.Name.size(); ++i)
+            row.Name.Letters[i] = AsciiLower(field.Name[i]);
         row.Field = &field;
         folded.push_back(row);
     }
