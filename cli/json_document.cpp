@@ -65,44 +65,34 @@ struct Reader {
         return true;
     }
 
-    bool Integer(const json& value, const std::string& place, int64_t low, int64_t high,
-                 int64_t& out, const char* what) {
+    // Whether value is a whole number from low to high; it is stored in out if so.
+    template <typename Int>
+    static bool InRange(const json& value, int64_t low, int64_t high, Int& out) {
         if (value.is_number_unsigned() && value.get<uint64_t>() <= uint64_t(high)) {
-            out = int64_t(value.get<uint64_t>());
+            out = Int(value.get<uint64_t>());
             return true;
         }
         if (value.is_number_integer() && !value.is_number_unsigned() &&
             value.get<int64_t>() >= low && value.get<int64_t>() <= high) {
-            out = value.get<int64_t>();
+            out = Int(value.get<int64_t>());
             return true;
         }
-        return Fail(place, what);
+        return false;
     }
 
-    bool Int32(const json& value, const std::string& place, int32_t& out) {
-        int64_t v = 0;
-        if (!Integer(value, place, INT32_MIN, INT32_MAX, v,
-                     "erwartet eine ganze Zahl von -2147483648 bis 2147483647"))
-            return false;
-        out = int32_t(v);
-        return true;
-    }
-
-    bool Int16(const json& value, const std::string& place, int16_t& out) {
-        int64_t v = 0;
-        if (!Integer(value, place, INT16_MIN, INT16_MAX, v,
-                     "erwartet eine ganze Zahl von -32768 bis 32767"))
-            return false;
-        out = int16_t(v);
-        return true;
+    // Any whole number the field's type holds.
+    template <typename Int> bool Whole(const json& value, const std::string& place, Int& out) {
+        constexpr int64_t low = std::numeric_limits<Int>::min();
+        constexpr int64_t high = std::numeric_limits<Int>::max();
+        if (InRange(value, low, high, out))
+            return true;
+        return Fail(place, ("erwartet eine ganze Zahl von " + std::to_string(low) + " bis " +
+                            std::to_string(high))
+                               .c_str());
     }
 
     bool Flag(const json& value, const std::string& place, int32_t& out) {
-        int64_t v = 0;
-        if (!Integer(value, place, 0, 1, v, "erwartet 0 oder 1"))
-            return false;
-        out = int32_t(v);
-        return true;
+        return InRange(value, 0, 1, out) || Fail(place, "erwartet 0 oder 1");
     }
 
     bool Triple(const json& value, const std::string& place, Vec3& out) {
@@ -148,10 +138,10 @@ struct Reader {
         return Text(v, place, out);
     }
     bool Read(FieldKind kind, const json& v, const std::string& place, int32_t& out) {
-        return kind == FieldKind::Flag ? Flag(v, place, out) : Int32(v, place, out);
+        return kind == FieldKind::Flag ? Flag(v, place, out) : Whole(v, place, out);
     }
     bool Read(FieldKind, const json& v, const std::string& place, int16_t& out) {
-        return Int16(v, place, out);
+        return Whole(v, place, out);
     }
 
     // Keys are the names of the fields, in their exact letter case.
