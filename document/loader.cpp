@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <set>
 #include <vector>
 
 #include <expat.h>
@@ -163,22 +164,36 @@ bool MarkerFollows(const XML_Char** attributes, size_t fileInfoIndex) {
 }
 
 // expat takes ª, µ and º in the names of UTF-16 and ISO-8859-1 files but refuses them in UTF-8
-// ones; a header name keeping one of them would make the next UTF-8 save unreadable.
-Text WritableAttributeName(const XML_Char* name) {
+// ones; a header name keeping one of them would make the next UTF-8 save unreadable. Each
+// becomes '_', and '_' is added while the name is taken (by a name of the header or one given
+// before): "aª" beside "a_" would otherwise stand twice in the save, unreadable as well.
+Text WritableAttributeName(const XML_Char* name, std::set<Text>& taken) {
     Text text(Str(name));
-    for (char16_t& c : text)
-        if (c == 0xAA || c == 0xB5 || c == 0xBA)
+    bool changed = false;
+    for (char16_t& c : text) {
+        if (c == 0xAA || c == 0xB5 || c == 0xBA) {
             c = u'_';
+            changed = true;
+        }
+    }
+    if (changed) {
+        while (taken.count(text))
+            text += u'_';
+        taken.insert(text);
+    }
     return text;
 }
 
 void ReadHeader(LoaderState& state, const XML_Char** attributes) {
+    std::set<Text> taken;
+    for (size_t i = 0; attributes[i]; i += 2)
+        taken.insert(Str(attributes[i]));
     Text header;
     for (size_t i = 0; attributes[i]; i += 2) {
         Text value(Str(attributes[i + 1]));
         if (NameIs(Str(attributes[i]), "FileInfo") && !MarkerFollows(attributes, i))
             value += EditMarker;
-        header += WritableAttributeName(attributes[i]);
+        header += WritableAttributeName(attributes[i], taken);
         header += u"=\"";
         header += EscapeAttributeValue(value);
         header += u"\" ";

@@ -132,13 +132,28 @@ TEST(LoaderHeader, ValuesThatWouldBreakTheFileAreHeldAsReferences) {
     EXPECT_EQ(*loaded.Document.HeaderText, u"A=\"x&#38;&#34;&#60;&#9;&#10;&#13;y\" ");
 }
 
+// The header is written back name for name: each name must be one that UTF-8 accepts, and
+// every name must stay different from the others.
 TEST(LoaderHeader, NamesOnlySomeEncodingsAcceptAreMadeWritable) {
+    struct Case {
+        const char* attributes;
+        std::u16string header;
+    } cases[] = {
+        {"F\xAA\xB5\xBA=\"\xBA\"", u"F___=\"º\" "},
+        {"a\xAA=\"1\" a_=\"2\" a__=\"3\"", u"a___=\"1\" a_=\"2\" a__=\"3\" "},
+        {"a_=\"1\" a\xAA=\"2\" a\xB5=\"3\"", u"a_=\"1\" a__=\"2\" a___=\"3\" "},
+        {"a\xBA=\"1\" a__=\"2\"", u"a_=\"1\" a__=\"2\" "},
+    };
     ScratchFolder folder;
-    Loaded loaded =
-        LoadText(folder, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"
-                         "<GRUPPENOBJECT><Props F\xAA\xB5\xBA=\"\xBA\"/></GRUPPENOBJECT>");
-    ASSERT_EQ(loaded.Result, LoadOk);
-    EXPECT_EQ(*loaded.Document.HeaderText, u"F___=\"º\" ");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        Loaded loaded =
+            LoadText(folder, std::string("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>"
+                                         "<GRUPPENOBJECT><Props ") +
+                                 c.attributes + "/></GRUPPENOBJECT>");
+        ASSERT_EQ(loaded.Result, LoadOk);
+        EXPECT_EQ(*loaded.Document.HeaderText, c.header);
+    }
 }
 
 TEST(LoaderAttributes, ObjectFieldsFollowTheirRules) {
