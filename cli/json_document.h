@@ -10,9 +10,10 @@ struct JsonDocument {
     int WriteUtf8 = 1;
 };
 
-// Reads text (UTF-8 JSON) into result. False on bad input, with problem naming the place:
-// "objects[3].Position: erwartet [x, y, z]", an unknown key, or the line and column where
-// the JSON stops parsing.
+// Reads text (UTF-8 JSON) into result, in one pass without a tree of the whole text. False
+// on bad input, with problem naming the place: "objects[3].Position: erwartet [x, y, z]", an
+// unknown key, or the line and column where the JSON stops parsing or nests too deep. Throws
+// std::bad_alloc when memory runs out.
 bool ReadJsonDocument(const std::string& text, JsonDocument& result, std::u16string& problem);
 
 // The header as info shows it (values unescaped) back to HeaderText; false when it is not

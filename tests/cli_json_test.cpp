@@ -101,4 +101,29 @@ TEST(JsonDocumentTest, SyntaxErrorsNameLineAndColumn) {
     }
 }
 
+TEST(JsonDocumentTest, NestingDeeperThanTheFormatIsRefusedWithItsPlace) {
+    const std::string deepArray = "{\"result\": " + std::string(100000, '[');
+    std::string deepObject;
+    for (int i = 0; i < 100000; ++i)
+        deepObject += "{\"a\":";
+    const std::pair<std::string, const char*> cases[] = {
+        {deepArray, "Zeile 1, Spalte 19: mehr als 8 Ebenen verschachtelt"},
+        {deepObject, "Zeile 1, Spalte 41: mehr als 8 Ebenen verschachtelt"},
+        {"{\"result\": [\"[\", {\"\\\"{\": [[[[[[]]]]]]}]}",
+         "Zeile 1, Spalte 31: mehr als 8 Ebenen verschachtelt"},
+    };
+    for (const auto& [text, message] : cases) {
+        JsonDocument read;
+        std::u16string problem;
+        EXPECT_FALSE(ReadJsonDocument(text, read, problem)) << text.substr(0, 40);
+        EXPECT_EQ(U8(problem), message) << text.substr(0, 40);
+    }
+    // Eight levels are read; what the result holds is not looked at.
+    JsonDocument read;
+    std::u16string problem;
+    EXPECT_TRUE(
+        ReadJsonDocument("{\"result\": [[{\"x\": [[[[]]]]}]], \"objects\": []}", read, problem))
+        << U8(problem);
+}
+
 } // namespace
