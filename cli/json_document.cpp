@@ -1,12 +1,15 @@
 #include "cli/json_document.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 
 #include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/writer.h"
+#include "document/xml_names.h"
 
 namespace {
 
@@ -177,6 +180,7 @@ enum class TopKey { Result, WriteUtf8, Header, Objects, IObjects, Fonts };
 // a syntax error anywhere, or nesting too deep, is what is reported then.
 struct DocumentReader : ValueReader {
     JsonDocument& Result;
+    std::vector<std::u16string> HeaderNames;
     int Depth = 0;
     int SkippedFrom = 0; // > 0: the levels from this one on belong to a value not read
     bool Stopped = false;
@@ -257,12 +261,13 @@ struct DocumentReader : ValueReader {
         OptText shown;
         if (!Text(v, "header", shown))
             return false;
+        HeaderNames.clear();
         if (!shown) {
             Result.Document.HeaderText.reset();
             return true;
         }
         std::u16string header;
-        if (!HeaderFromShown(*shown, header))
+        if (!HeaderFromShown(*shown, header, &HeaderNames))
             return Fail("header", "erwartet Attribute der Form name=\"Wert\"");
         Result.Document.HeaderText = std::move(header);
         return true;
@@ -428,11 +433,34 @@ size_t AttributeStartAt(const std::u16string& text, size_t i) {
     return k + 2 - i;
 }
 
+// The header's names as the loader reads them back: XML names, each once, and in ISO-8859-1
+// with a byte for every character (else it is written as '?').
+bool CheckHeaderNames(const std::vector<std::u16string>& names, bool utf8,
+                      std::u16string& problem) {
+    std::unordered_set<std::u16string> seen;
+    for (const std::u16string& name : names) {
+        const std::string quoted = "\"" + Utf16ToUtf8(name) + "\"";
+        const char* what = nullptr;
+        if (!utf8 && std::any_of(name.begin(), name.end(), [](char16_t c) { return c > 0xFF; }))
+            what = " lässt sich in ISO-8859-1 nicht schreiben";
+        else if (!IsReadableAttributeName(name))
+            what = " ist kein gültiger XML-Name";
+        else if (!seen.insert(name).second)
+            what = " kommt mehrfach vor";
+        if (what) {
+            problem = Utf8ToUtf16("header: Attributname " + quoted + what);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // A value may itself hold `"` once unescaped; it ends at the first quote that closes the
 // text or is followed by a blank and the next attribute.
-bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText) {
+bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText,
+                     std::vector<std::u16string>* names) {
     std::u16string out;
     size_t i = 0;
     while (i < shown.size()) {
@@ -452,6 +480,8 @@ bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText) {
                 break;
         }
         out.append(shown, i, start);
+        if (names)
+            names->push_back(shown.substr(i, start - 2));
         out += EscapeAttributeValue(shown.substr(valueStart, end - valueStart));
         out += u'"';
         i = end + 1;
@@ -482,5 +512,5 @@ bool ReadJsonDocument(const std::string& text, JsonDocument& result, std::u16str
         problem = reader.Problem;
         return false;
     }
-    return true;
+    return CheckHeaderNames(reader.HeaderNames, result.WriteUtf8 != 0, problem);
 }

@@ -122,6 +122,8 @@ if [ -z "$runner" ]; then
   bad "entry not an object" 'd["objects"][2] = None' 'objects[2]: erwartet ein Objekt'
   bad "encoding switch" 'd["writeUtf8"] = "ja"' 'writeUtf8: erwartet 0 oder 1'
   bad "header not attributes" 'd["header"] = "FileInfo"' 'header: erwartet Attribute der Form name="Wert"'
+  bad "header name no XML name" 'd["header"] = "FileInfo=\"x\" 1a=\"y\" "' \
+    'header: Attributname "1a" ist kein gültiger XML-Name'
   bad "not an object" 'd = [d]' 'Dokument: erwartet ein JSON-Objekt'
 
   printf '{\n  "objects": [\n    {"Position": [1, 2 3]}\n  ]\n}\n' >"$work/syntax.json"
