@@ -63,24 +63,32 @@ int Import(const std::string& jsonFile, const std::u16string& out, const Command
     return SaveAsEditor(read.Document, out);
 }
 
-} // namespace
-
-int RunImport(const std::vector<std::string>& args, UsageFunction usage) {
+int ImportWithArguments(const std::vector<std::string>& args, UsageFunction usage,
+                        std::u16string& title) {
     CommandArguments a;
     std::string problem;
     if (!ReadCommandArguments(args, false, a, problem))
         return problem.empty() ? ExitFailed : usage(problem.c_str());
     if (a.Files.size() != 2)
         return usage("import erwartet JSON und AUS");
-    std::u16string out;
-    if (a.Files[0] != "-" && !ProgramPath(a.Files[0], out))
+    std::u16string json, out;
+    if (a.Files[0] != "-" && !ProgramPath(a.Files[0], json))
         return ExitFailed;
     if (!ProgramPath(a.Files[1], out))
         return ExitFailed;
+    // Named as the other commands name a file they could not read: by its title.
+    title = json.empty() ? u"Die Standardeingabe" : FileNameOf(json);
+    return Import(a.Files[0], out, a);
+}
+
+} // namespace
+
+int RunImport(const std::vector<std::string>& args, UsageFunction usage) {
+    std::u16string title = u"JSON"; // until the arguments name it
     try {
-        return Import(a.Files[0], out, a);
+        return ImportWithArguments(args, usage, title);
     } catch (const std::bad_alloc&) {
-        PrintError(FillText(Texts::OpenNoMemory, {Utf8ToUtf16(a.Files[0])}));
+        PrintError(FillText(Texts::OpenNoMemory, {title}));
         return ExitFailed;
     }
 }
