@@ -8,16 +8,20 @@
 
 #include "base/text.h"
 #include "cli/check.h"
+#include "cli/check_sarif.h"
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
+#include "zellora_version.h"
 
 namespace {
 
+enum class CheckFormat { Text, Json, Sarif };
+
 struct CheckOptions {
     std::u16string Root; // empty: the current directory
-    bool Json = false;
+    CheckFormat Format = CheckFormat::Text;
     unsigned Jobs = 0;
     std::vector<std::u16string> Paths;
 };
@@ -37,7 +41,7 @@ bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& option
                       std::string& problem) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if ((arg == "--root" || arg == "--jobs") && i + 1 >= args.size()) {
+        if ((arg == "--root" || arg == "--jobs" || arg == "--format") && i + 1 >= args.size()) {
             problem = arg + " braucht einen Wert";
             return false;
         }
@@ -54,8 +58,18 @@ bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& option
                 problem = "--jobs erwartet eine Zahl von 1 bis 1024: " + args[i];
                 return false;
             }
+        } else if (arg == "--format") {
+            const std::string& format = args[++i];
+            if (format == "text" || format == "json" || format == "sarif") {
+                options.Format = format == "text"   ? CheckFormat::Text
+                                 : format == "json" ? CheckFormat::Json
+                                                    : CheckFormat::Sarif;
+            } else {
+                problem = "--format erwartet text, json oder sarif: " + format;
+                return false;
+            }
         } else if (arg == "--json") {
-            options.Json = true;
+            options.Format = CheckFormat::Json;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             problem = "unbekannte Option: " + arg;
             return false;
@@ -103,10 +117,7 @@ std::string FindingLine(const CheckFinding& finding, const std::string& file, bo
                "\", \"entry\": " + (finding.Entry.empty() ? "null" : "\"" + finding.Entry + "\"") +
                ", \"name\": " + OptJson(finding.Name) +
                ", \"detail\": " + JsonString(finding.Detail) + "}\n";
-    std::string line = file + ": ";
-    if (!finding.Entry.empty())
-        line += "Eintrag " + finding.Entry + " \"" + Utf16ToUtf8(*finding.Name) + "\": ";
-    return line + Utf16ToUtf8(finding.Detail) + "\n";
+    return file + ": " + Utf16ToUtf8(FindingText(finding)) + "\n";
 }
 
 } // namespace
@@ -118,7 +129,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
         if (problem.empty())
             return ExitFailed;
         fprintf(stderr, "zellora-cli: %s\n", problem.c_str());
-        fputs("Aufruf: zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n", stderr);
+        fputs("Aufruf: zellora-cli check [--root ORDNER] [--format text|json|sarif] [--json] "
+              "[--jobs N] PFAD...\n",
+              stderr);
         return ExitUsage;
     }
     std::vector<std::u16string> unreadable;
@@ -152,8 +165,14 @@ int RunCheckCommand(const std::vector<std::string>& args) {
         const CheckFinding& finding = run.Findings[i];
         if (i == 0 || run.Findings[i - 1].File != finding.File)
             ++filesWithFindings;
-        fputs(FindingLine(finding, natives[finding.File], options.Json).c_str(), stdout);
+        if (options.Format != CheckFormat::Sarif)
+            fputs(FindingLine(finding, natives[finding.File], options.Format == CheckFormat::Json)
+                      .c_str(),
+                  stdout);
     }
+    if (options.Format == CheckFormat::Sarif)
+        fputs(SarifLog(run, natives, ToNativePath(GetCurrentFolder()), ZELLORA_VERSION).c_str(),
+              stdout);
     fflush(stdout);
     fprintf(stderr, "%zu Dateien geprüft, %zu Befunde in %zu Dateien\n", run.Files.size(),
             run.Findings.size(), filesWithFindings);

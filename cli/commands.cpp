@@ -40,7 +40,7 @@ const char* const UsageText =
     "  zellora-cli export [--root ORDNER] EIN AUS\n"
     "  zellora-cli import [--root ORDNER] JSON AUS\n"
     "  zellora-cli plan [--root ORDNER] [--flat] EIN AUS.svg\n"
-    "  zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n"
+    "  zellora-cli check [--root ORDNER] [--format text|json|sarif] [--json] [--jobs N] PFAD...\n"
     "  zellora-cli --help | --version\n"
     "\n"
     "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
@@ -52,7 +52,8 @@ const char* const UsageText =
     "plan    zeichnet die Eintraege von EIN von oben als SVG-Bild AUS.svg; mit --flat\n"
     "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n"
     "check   prueft alle Gruppendateien unter PFAD auf fehlende oder falsche Verweise und\n"
-    "        Endlosschleifen; je Befund eine Zeile (mit --json als JSON).\n";
+    "        Endlosschleifen; je Befund eine Zeile (mit --format json oder --json als JSON),\n"
+    "        mit --format sarif ein SARIF-2.1.0-Protokoll fuer CI-Systeme.\n";
 
 int Usage(const char* problem) {
     if (problem)
