@@ -110,6 +110,26 @@ std::string OptJson(const OptText& text) {
     return text ? JsonString(*text) : "null";
 }
 
+// Control characters in a name would reach the terminal as commands: shown as JSON shows them.
+std::string WithoutControls(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        unsigned code = c;
+        if (c == 0xC2 && i + 1 < text.size() &&
+            (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80)
+            code = static_cast<unsigned char>(text[++i]); // U+0080 to U+009F
+        else if (c >= 0x20 && c != 0x7F) {
+            out += char(c);
+            continue;
+        }
+        char escaped[8];
+        snprintf(escaped, sizeof escaped, "\\u%04x", code);
+        out += escaped;
+    }
+    return out;
+}
+
 std::string FindingLine(const CheckFinding& finding, const std::string& file, bool json) {
     if (json)
         return "{\"file\": " + JsonString(Utf8ToUtf16(file)) + ", \"problem\": \"" +
@@ -117,7 +137,7 @@ std::string FindingLine(const CheckFinding& finding, const std::string& file, bo
                "\", \"entry\": " + (finding.Entry.empty() ? "null" : "\"" + finding.Entry + "\"") +
                ", \"name\": " + OptJson(finding.Name) +
                ", \"detail\": " + JsonString(finding.Detail) + "}\n";
-    return file + ": " + Utf16ToUtf8(FindingText(finding)) + "\n";
+    return WithoutControls(Printable(file) + ": " + Utf16ToUtf8(FindingText(finding))) + "\n";
 }
 
 } // namespace
@@ -135,9 +155,15 @@ int RunCheckCommand(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     std::vector<std::u16string> unreadable;
-    std::vector<std::u16string> files = FindGroupFiles(options.Paths, unreadable);
+    std::vector<std::string> inexact;
+    std::vector<std::u16string> files = FindGroupFiles(options.Paths, unreadable, inexact);
     for (const std::u16string& folder : unreadable)
         PrintError(folder + u" konnte nicht gelesen werden");
+    for (const std::string& name : inexact)
+        fprintf(stderr,
+                "zellora-cli: %s: Dieser Name kann nicht genau dargestellt werden: er enthält "
+                "Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.\n",
+                WithoutControls(Printable(name)).c_str());
 
     CheckSettings settings;
     settings.RootFolder = options.Root.empty() ? GetCurrentFolder() : options.Root;
@@ -176,5 +202,5 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     fflush(stdout);
     fprintf(stderr, "%zu Dateien geprüft, %zu Befunde in %zu Dateien\n", run.Files.size(),
             run.Findings.size(), filesWithFindings);
-    return run.Findings.empty() && unreadable.empty() ? ExitOk : ExitFailed;
+    return run.Findings.empty() && unreadable.empty() && inexact.empty() ? ExitOk : ExitFailed;
 }

@@ -31,6 +31,25 @@ void PrintError(const std::u16string& text) {
     fputs(line.c_str(), stderr);
 }
 
+std::string Printable(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size();) {
+        unsigned char lead = static_cast<unsigned char>(name[i]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 4;
+        std::string sequence = name.substr(i, length);
+        if (lead >= 0x80 && Utf16ToUtf8(Utf8ToUtf16(sequence)) != sequence) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02x", lead);
+            out += escaped;
+            ++i;
+            continue;
+        }
+        out += sequence;
+        i += length;
+    }
+    return out;
+}
+
 namespace {
 
 const char* const UsageText =
@@ -60,26 +79,6 @@ int Usage(const char* problem) {
         fprintf(stderr, "zellora-cli: %s\n", problem);
     fputs(UsageText, stderr);
     return ExitUsage;
-}
-
-// The name as text: bytes that are not UTF-8 are shown as \xNN.
-std::string Printable(const std::string& name) {
-    std::string out;
-    for (size_t i = 0; i < name.size();) {
-        unsigned char lead = static_cast<unsigned char>(name[i]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 4;
-        std::string sequence = name.substr(i, length);
-        if (lead >= 0x80 && Utf16ToUtf8(Utf8ToUtf16(sequence)) != sequence) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\x%02x", lead);
-            out += escaped;
-            ++i;
-            continue;
-        }
-        out += sequence;
-        i += length;
-    }
-    return out;
 }
 
 struct Options {

@@ -10,6 +10,9 @@ struct FolderItem {
     std::u16string Name;
     bool IsFolder = false; // a real folder; a link to a folder is neither folder nor file
     bool IsFile = false;   // a regular file, also when reached through a link
+    // The name's own bytes when the program's form cannot name it exactly (bytes that are not
+    // UTF-8, or a backslash, on POSIX); empty otherwise.
+    std::string InexactName;
 };
 
 // The items of folder without "." and "..". False when it cannot be read.

@@ -29,6 +29,8 @@ bool ListFolder(const std::u16string& folder, std::vector<FolderItem>& items) {
             continue;
         FolderItem item;
         item.Name = Utf8ToUtf16(name);
+        if (Utf16ToUtf8(item.Name) != name || name.find('\\') != std::string::npos)
+            item.InexactName = name;
         unsigned char type = entry->d_type;
         if (type == DT_DIR) {
             item.IsFolder = true;

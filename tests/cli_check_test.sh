@@ -102,6 +102,23 @@ same "...only the summary" "3 Dateien geprüft, 0 Befunde in 0 Dateien" "$work/e
 run check --json "$(arg "$examples/sim")" >"$work/out" 2>/dev/null
 check "without the root, root-relative names are missing" test "$(grep -c '"problem": "missing"' "$work/out")" = 4
 
+if [ -z "$runner" ]; then
+  # Linux names that the program's form cannot hold are refused by name, never read as
+  # another file; control characters in names reach the terminal escaped.
+  odd="$work/namen"
+  mkdir -p "$odd/a"
+  group "$odd/a\\b.fzlgrp" "$(object fehlt.fzlobj)"
+  group "$odd/a/b.fzlgrp" ""
+  group "$odd/$(printf 'b\366hnhof.fzlgrp')" ""
+  group "$odd/$(printf 'rot\033[31m.fzlgrp')" "$(object fehlt.fzlobj)"
+  run check "$odd" >"$work/out" 2>"$work/err"
+  check "inexact names exit 1" test $? -eq 1
+  same "the findings, with the control character escaped" "$odd/rot\\u001b[31m.fzlgrp: Eintrag objects[0] \"$(inside "$odd/fehlt.fzlobj")\": Datei nicht gefunden" "$work/out"
+  same "each inexact name said, nothing checked under another name" "zellora-cli: $odd/a\\b.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
+zellora-cli: $odd/b\\xf6hnhof.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
+2 Dateien geprüft, 1 Befunde in 1 Dateien" "$work/err"
+fi
+
 # usage
 for bad in "check" "check --format xml $sim" "check --format" "check --jobs 0 $sim" "check --jobs zwei $sim" "check --root" "check --schnell $sim"; do
   # shellcheck disable=SC2086
