@@ -30,9 +30,16 @@ struct FileIdentity {
     }
 };
 
+enum IdentifyResult {
+    Identified,
+    NothingThere, // no such file or folder
+    Unreachable,  // something may be there, but cannot be reached (a folder on the way
+                  // without search permission, too many links)
+};
+
 // The identity of the file or folder that path names, found as the loader finds it (letter
-// case ignored). False when there is none.
-bool IdentifyFile(const std::u16string& path, FileIdentity& identity);
+// case ignored).
+IdentifyResult IdentifyFile(const std::u16string& path, FileIdentity& identity);
 
 // Whether standard error goes to a terminal, where a progress line may be redrawn.
 bool StandardErrorIsTerminal();

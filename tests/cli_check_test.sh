@@ -117,6 +117,21 @@ if [ -z "$runner" ]; then
   same "each inexact name said, nothing checked under another name" "zellora-cli: $odd/a\\b.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
 zellora-cli: $odd/b\\xf6hnhof.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
 2 Dateien geprüft, 1 Befunde in 1 Dateien" "$work/err"
+
+  # A group in a folder without search permission is unreadable, not missing (run as another
+  # user when the test runs as the superuser, whom no permission stops).
+  other=()
+  [ "$(id -u)" -eq 0 ] && other=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  closed="$work/zu"
+  mkdir -p "$closed/bin" "$closed/sim/innen"
+  cp "$cli" "$(dirname "$cli")"/librotation.so* "$closed/bin/"
+  group "$closed/sim/aussen.fzlgrp" "$(iobject 'innen\x.fzlgrp')"
+  group "$closed/sim/innen/x.fzlgrp" ""
+  chmod -R a+rX "$work"
+  chmod a-x "$closed/sim/innen"
+  LD_LIBRARY_PATH="$closed/bin" "${other[@]}" "$closed/bin/$(basename "$cli")" check "$closed/sim/aussen.fzlgrp" >"$work/out" 2>/dev/null
+  same "a group behind a closed folder is unreadable" "$closed/sim/aussen.fzlgrp: Eintrag iobjects[0] \"$(inside "$closed/sim/innen/x.fzlgrp")\": keine Gruppen- oder Objektdatei: konnte nicht geöffnet werden: Permission denied" "$work/out"
+  chmod a+x "$closed/sim/innen"
 fi
 
 # usage
