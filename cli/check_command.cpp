@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "cli/check.h"
+#include "cli/console.h"
 #include "cli/check_sarif.h"
 #include "cli/commands.h"
 #include "cli/json.h"
@@ -19,74 +20,31 @@ namespace {
 
 enum class CheckFormat { Text, Json, Sarif };
 
-struct CheckOptions {
-    std::u16string Root; // empty: the current directory
-    CheckFormat Format = CheckFormat::Text;
-    unsigned Jobs = 0;
-    std::vector<std::u16string> Paths;
-};
-
-// The value of --jobs; 0 when it is not a whole number from 1 to 1024.
-unsigned JobCount(const std::string& text) {
-    if (text.empty() || text.size() > 4 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    unsigned jobs = unsigned(std::stoul(text));
-    return jobs <= 1024 ? jobs : 0;
+bool IsFormat(const std::string& value) {
+    return value == "text" || value == "json" || value == "sarif";
 }
 
-// False for a usage error (problem set) or for a name the program's form cannot name exactly
-// (problem empty, already said).
-bool ReadCheckOptions(const std::vector<std::string>& args, CheckOptions& options,
-                      std::string& problem) {
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if ((arg == "--root" || arg == "--jobs" || arg == "--format") && i + 1 >= args.size()) {
-            problem = arg + " braucht einen Wert";
-            return false;
-        }
-        if (arg == "--root") {
-            if (!ProgramPath(args[++i], options.Root)) {
-                problem.clear();
-                return false;
-            }
-            if (options.Root.back() != u'\\')
-                options.Root += u'\\';
-        } else if (arg == "--jobs") {
-            options.Jobs = JobCount(args[++i]);
-            if (options.Jobs == 0) {
-                problem = "--jobs erwartet eine Zahl von 1 bis 1024: " + args[i];
-                return false;
-            }
-        } else if (arg == "--format") {
-            const std::string& format = args[++i];
-            if (format == "text" || format == "json" || format == "sarif") {
-                options.Format = format == "text"   ? CheckFormat::Text
-                                 : format == "json" ? CheckFormat::Json
-                                                    : CheckFormat::Sarif;
-            } else {
-                problem = "--format erwartet text, json oder sarif: " + format;
-                return false;
-            }
-        } else if (arg == "--json") {
-            options.Format = CheckFormat::Json;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            problem = "unbekannte Option: " + arg;
-            return false;
-        } else {
-            std::u16string path;
-            if (!ProgramPath(arg, path)) {
-                problem.clear();
-                return false;
-            }
-            options.Paths.push_back(path);
-        }
-    }
-    if (options.Paths.empty()) {
-        problem = "check erwartet mindestens eine Datei oder einen Ordner";
+// A whole number from 1 to 1024.
+bool IsJobCount(const std::string& text) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
+    unsigned jobs = unsigned(std::stoul(text));
+    return jobs >= 1 && jobs <= 1024;
+}
+
+CheckFormat FormatOf(const CommandLine& line) {
+    // --json is the short form of --format json; the last one given wins.
+    CheckFormat format = CheckFormat::Text;
+    for (const auto& option : line.Options) {
+        if (option.first == "--json")
+            format = CheckFormat::Json;
+        else if (option.first == "--format")
+            format = option.second == "json"    ? CheckFormat::Json
+                     : option.second == "sarif" ? CheckFormat::Sarif
+                                                : CheckFormat::Text;
     }
-    return true;
+    return format;
 }
 
 // Redraws one line on standard error at most ten times a second.
@@ -142,32 +100,49 @@ std::string FindingLine(const CheckFinding& finding, const std::string& file, bo
 
 } // namespace
 
-int RunCheckCommand(const std::vector<std::string>& args) {
-    CheckOptions options;
-    std::string problem;
-    if (!ReadCheckOptions(args, options, problem)) {
-        if (problem.empty())
+const CommandSpec CheckSpec{
+    "check",
+    "PFAD...",
+    "prüft Gruppendateien auf fehlende oder falsche Verweise und Endlosschleifen",
+    "Prüft jede Gruppendatei unter PFAD (Dateien oder Ordner, beliebig tief; Verknüpfungen zu\n"
+    "Ordnern werden nicht verfolgt) und jeden ihrer Verweise, wie der Export ihn sucht. Je\n"
+    "Befund eine Zeile: Datei, Eintrag, Name und Erklärung; am Ende eine Zusammenfassung auf\n"
+    "der Standardfehlerausgabe. Befunde: xml-error, object-file, not-a-group-file,\n"
+    "unreadable, missing, wrong-kind, bad-reference, loop.\n"
+    "Rückgabewert: 0 ohne Befunde, 1 mit Befunden, 2 bei falschem Aufruf.\n",
+    {RootOption,
+     {"--format", OptionKind::Value, "text|json|sarif",
+      "text: je Befund eine Zeile; json: je Befund ein JSON-Objekt; sarif: ein Protokoll im "
+      "Format SARIF 2.1.0 für CI-Systeme",
+      IsFormat, "text, json oder sarif"},
+     {"--json", OptionKind::Switch, nullptr, "kurz für --format json"},
+     {"--jobs", OptionKind::Value, "N",
+      "so viele Dateien gleichzeitig lesen (1 bis 1024; ohne Angabe eine je Prozessorkern)",
+      IsJobCount, "eine Zahl von 1 bis 1024"}},
+    1,
+    size_t(-1),
+    "check erwartet mindestens eine Datei oder einen Ordner"};
+
+int RunCheck(const CommandLine& line) {
+    std::vector<std::u16string> paths(line.Operands.size());
+    for (size_t i = 0; i < paths.size(); ++i)
+        if (!ProgramPath(line.Operands[i], paths[i]))
             return ExitFailed;
-        fprintf(stderr, "zellora-cli: %s\n", problem.c_str());
-        fputs("Aufruf: zellora-cli check [--root ORDNER] [--format text|json|sarif] [--json] "
-              "[--jobs N] PFAD...\n",
-              stderr);
-        return ExitUsage;
-    }
+    const CheckFormat format = FormatOf(line);
     std::vector<std::u16string> unreadable;
     std::vector<std::string> inexact;
-    std::vector<std::u16string> files = FindGroupFiles(options.Paths, unreadable, inexact);
+    std::vector<std::u16string> files = FindGroupFiles(paths, unreadable, inexact);
     for (const std::u16string& folder : unreadable)
         PrintError(folder + u" konnte nicht gelesen werden");
     for (const std::string& name : inexact)
-        fprintf(stderr,
-                "zellora-cli: %s: Dieser Name kann nicht genau dargestellt werden: er enthält "
-                "Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.\n",
-                WithoutControls(Printable(name)).c_str());
+        WriteError("zellora-cli: " + WithoutControls(Printable(name)) +
+                   ": Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die "
+                   "kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.\n");
 
     CheckSettings settings;
-    settings.RootFolder = options.Root.empty() ? GetCurrentFolder() : options.Root;
-    settings.Jobs = options.Jobs ? options.Jobs : std::max(1u, std::thread::hardware_concurrency());
+    settings.RootFolder = line.HasRoot ? line.Root : GetCurrentFolder();
+    settings.Jobs = line.Has("--jobs") ? unsigned(std::stoul(line.Value("--jobs")))
+                                       : std::max(1u, std::thread::hardware_concurrency());
     ProgressLine progress;
     if (StandardErrorIsTerminal()) {
         settings.Progress = ShowProgress;
@@ -187,20 +162,23 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     for (const std::u16string& file : run.Files)
         natives.push_back(ToNativePath(file));
     size_t filesWithFindings = 0;
+    std::string shown;
     for (size_t i = 0; i < run.Findings.size(); ++i) {
         const CheckFinding& finding = run.Findings[i];
         if (i == 0 || run.Findings[i - 1].File != finding.File)
             ++filesWithFindings;
-        if (options.Format != CheckFormat::Sarif)
-            fputs(FindingLine(finding, natives[finding.File], options.Format == CheckFormat::Json)
-                      .c_str(),
-                  stdout);
+        if (format != CheckFormat::Sarif)
+            shown += FindingLine(finding, natives[finding.File], format == CheckFormat::Json);
     }
-    if (options.Format == CheckFormat::Sarif)
-        fputs(SarifLog(run, natives, ToNativePath(GetCurrentFolder()), ZELLORA_VERSION).c_str(),
-              stdout);
-    fflush(stdout);
-    fprintf(stderr, "%zu Dateien geprüft, %zu Befunde in %zu Dateien\n", run.Files.size(),
-            run.Findings.size(), filesWithFindings);
+    if (format == CheckFormat::Sarif)
+        shown = SarifLog(run, natives, ToNativePath(GetCurrentFolder()), ZELLORA_VERSION);
+    // A full disk or a closed pipe must not pass for a complete report.
+    if (!WriteOutput(shown)) {
+        PrintError(u"Die Ausgabe konnte nicht vollständig geschrieben werden");
+        return ExitFailed;
+    }
+    WriteError(std::to_string(run.Files.size()) + " Dateien geprüft, " +
+               std::to_string(run.Findings.size()) + " Befunde in " +
+               std::to_string(filesWithFindings) + " Dateien\n");
     return run.Findings.empty() && unreadable.empty() && inexact.empty() ? ExitOk : ExitFailed;
 }
