@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <cstdio>
+#include <new>
 
 #include "base/text.h"
 #include "cli/arguments.h"
@@ -214,9 +215,7 @@ int Help(const std::vector<std::string>& args) {
     return ShowCommandHelp(*command->Spec);
 }
 
-} // namespace
-
-int RunCli(const std::vector<std::string>& args) {
+int RunCommandLine(const std::vector<std::string>& args) {
     if (args.empty())
         return OverallUsageError("Befehl fehlt");
     const std::string& name = args[0];
@@ -232,4 +231,15 @@ int RunCli(const std::vector<std::string>& args) {
     if (!ReadOrAnswer(*command->Spec, args, line, exit))
         return exit;
     return command->Run(line);
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+    try {
+        return RunCommandLine(args);
+    } catch (const std::bad_alloc&) {
+        WriteError("zellora-cli: nicht genug Speicher frei\n");
+        return ExitFailed;
+    }
 }

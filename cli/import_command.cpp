@@ -63,6 +63,17 @@ int Import(const std::string& jsonFile, const std::u16string& out, const Command
     return SaveAsEditor(read.Document, out);
 }
 
+int ImportNamed(const CommandLine& a, std::u16string& title) {
+    std::u16string json, out;
+    if (a.Operands[0] != "-" && !ProgramPath(a.Operands[0], json))
+        return ExitFailed;
+    if (!ProgramPath(a.Operands[1], out))
+        return ExitFailed;
+    // Named as the other commands name a file they could not read: by its title.
+    title = json.empty() ? u"Die Standardeingabe" : FileNameOf(json);
+    return Import(a.Operands[0], out, a);
+}
+
 } // namespace
 
 const CommandSpec ImportSpec{
@@ -79,15 +90,11 @@ const CommandSpec ImportSpec{
     "import erwartet JSON und AUS"};
 
 int RunImport(const CommandLine& a) {
-    std::u16string out;
-    if (a.Operands[0] != "-" && !ProgramPath(a.Operands[0], out))
-        return ExitFailed;
-    if (!ProgramPath(a.Operands[1], out))
-        return ExitFailed;
+    std::u16string title = u"JSON"; // until the arguments name it
     try {
-        return Import(a.Operands[0], out, a);
+        return ImportNamed(a, title);
     } catch (const std::bad_alloc&) {
-        PrintError(FillText(Texts::OpenNoMemory, {Utf8ToUtf16(a.Operands[0])}));
+        PrintError(FillText(Texts::OpenNoMemory, {title}));
         return ExitFailed;
     }
 }

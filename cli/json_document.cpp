@@ -1,33 +1,25 @@
 #include "cli/json_document.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <unordered_set>
 
 #include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/writer.h"
+#include "document/xml_names.h"
 
 namespace {
 
-// Keys kept in a vector, in their order: fewer allocations than a tree per entry.
-using json = nlohmann::ordered_json;
+// The format nests four levels (document, list, entry, triple); what `result` holds is
+// skipped, but nothing deeper than this is read at all.
+constexpr int MaxDepth = 8;
 
-// The library's tree builder, told not to throw; the place of a syntax error is kept.
-struct SyntaxErrorCatcher : nlohmann::detail::json_sax_dom_parser<json> {
-    explicit SyntaxErrorCatcher(json& root) : json_sax_dom_parser(root, false) {}
-    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
-        Failed = true;
-        Position = position;
-        return false;
-    }
-    bool Failed = false;
-    size_t Position = 0;
-};
-
-std::u16string SyntaxErrorPlace(const std::string& text, size_t position) {
-    // position counts the bytes read, the offending one included.
-    size_t at = position > 0 ? std::min(position - 1, text.size()) : 0;
+// "Zeile N, Spalte M: what" for the byte at offset at.
+std::u16string Place(const std::string& text, size_t at, const char* what) {
+    at = std::min(at, text.size());
     size_t line = 1;
     size_t lineStart = 0;
     for (size_t i = 0; i < at; ++i) {
@@ -42,7 +34,31 @@ std::u16string SyntaxErrorPlace(const std::string& text, size_t position) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
             ++column;
     return Utf8ToUtf16("Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column) +
-                       ": kein gültiges JSON");
+                       ": " + what);
+}
+
+// The bracket that opens the first level beyond MaxDepth. The parser got there, so the text
+// before it is valid JSON and its strings end where a simple scan ends them.
+size_t TooDeepAt(const std::string& text) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > MaxDepth)
+                return i;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return text.size();
 }
 
 // A character that an XML file cannot hold makes the saved file unreadable.
@@ -50,7 +66,29 @@ bool AllowedInFile(char16_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
 }
 
-struct Reader {
+// One value as the parser hands it over; Container stands for an array or an object that
+// came where a plain value was expected.
+enum class ValueType { Null, Boolean, Signed, Unsigned, Real, String, Container };
+
+struct Value {
+    ValueType Type = ValueType::Null;
+    int64_t Signed = 0;
+    uint64_t Unsigned = 0;
+    double Real = 0;
+    const std::string* Text = nullptr;
+
+    bool IsNumber() const {
+        return Type == ValueType::Signed || Type == ValueType::Unsigned || Type == ValueType::Real;
+    }
+    double Number() const {
+        return Type == ValueType::Signed     ? double(Signed)
+               : Type == ValueType::Unsigned ? double(Unsigned)
+                                             : Real;
+    }
+};
+
+// The checks of single values; the first problem ends the reading.
+struct ValueReader {
     std::u16string Problem;
 
     bool Fail(const std::string& place, const char* what) {
@@ -58,30 +96,29 @@ struct Reader {
         return false;
     }
 
-    bool Number(const json& value, const std::string& place, double& out) {
-        if (!value.is_number())
+    bool Number(const Value& value, const std::string& place, double& out) {
+        if (!value.IsNumber())
             return Fail(place, "erwartet eine Zahl");
-        out = value.get<double>();
+        out = value.Number();
         return true;
     }
 
     // Whether value is a whole number from low to high; it is stored in out if so.
     template <typename Int>
-    static bool InRange(const json& value, int64_t low, int64_t high, Int& out) {
-        if (value.is_number_unsigned() && value.get<uint64_t>() <= uint64_t(high)) {
-            out = Int(value.get<uint64_t>());
+    static bool InRange(const Value& value, int64_t low, int64_t high, Int& out) {
+        if (value.Type == ValueType::Unsigned && value.Unsigned <= uint64_t(high)) {
+            out = Int(value.Unsigned);
             return true;
         }
-        if (value.is_number_integer() && !value.is_number_unsigned() &&
-            value.get<int64_t>() >= low && value.get<int64_t>() <= high) {
-            out = Int(value.get<int64_t>());
+        if (value.Type == ValueType::Signed && value.Signed >= low && value.Signed <= high) {
+            out = Int(value.Signed);
             return true;
         }
         return false;
     }
 
     // Any whole number the field's type holds.
-    template <typename Int> bool Whole(const json& value, const std::string& place, Int& out) {
+    template <typename Int> bool Whole(const Value& value, const std::string& place, Int& out) {
         constexpr int64_t low = std::numeric_limits<Int>::min();
         constexpr int64_t high = std::numeric_limits<Int>::max();
         if (InRange(value, low, high, out))
@@ -91,131 +128,293 @@ struct Reader {
                                .c_str());
     }
 
-    bool Flag(const json& value, const std::string& place, int32_t& out) {
+    bool Flag(const Value& value, const std::string& place, int32_t& out) {
         return InRange(value, 0, 1, out) || Fail(place, "erwartet 0 oder 1");
     }
 
-    bool Triple(const json& value, const std::string& place, Vec3& out) {
-        if (!value.is_array() || value.size() != 3 || !value[0].is_number() ||
-            !value[1].is_number() || !value[2].is_number())
-            return Fail(place, "erwartet [x, y, z]");
-        out = {value[0].get<double>(), value[1].get<double>(), value[2].get<double>()};
-        return true;
-    }
-
-    bool String(const json& value, const std::string& place, std::u16string& out) {
-        if (!value.is_string())
-            return Fail(place, "erwartet einen Text");
-        out = Utf8ToUtf16(value.get_ref<const std::string&>());
-        for (char16_t c : out)
-            if (!AllowedInFile(c))
-                return Fail(place, "enthält ein Steuerzeichen, das eine Gruppendatei nicht "
-                                   "aufnehmen kann");
-        return true;
-    }
-
-    bool Text(const json& value, const std::string& place, OptText& out) {
-        if (value.is_null()) {
+    bool Text(const Value& value, const std::string& place, OptText& out) {
+        if (value.Type == ValueType::Null) {
             out.reset();
             return true;
         }
-        std::u16string text;
-        if (!value.is_string())
+        if (value.Type != ValueType::String)
             return Fail(place, "erwartet einen Text oder null");
-        if (!String(value, place, text))
-            return false;
+        std::u16string text = Utf8ToUtf16(*value.Text);
+        for (char16_t c : text)
+            if (!AllowedInFile(c))
+                return Fail(place, "enthält ein Steuerzeichen, das eine Gruppendatei nicht "
+                                   "aufnehmen kann");
         out = std::move(text);
         return true;
     }
 
-    bool Read(FieldKind, const json& v, const std::string& place, Vec3& out) {
-        return Triple(v, place, out);
+    // A triple arrives as an array, number by number; anything else is no triple.
+    bool Read(FieldKind, const Value&, const std::string& place, Vec3&) {
+        return Fail(place, "erwartet [x, y, z]");
     }
-    bool Read(FieldKind, const json& v, const std::string& place, double& out) {
+    bool Read(FieldKind, const Value& v, const std::string& place, double& out) {
         return Number(v, place, out);
     }
-    bool Read(FieldKind, const json& v, const std::string& place, OptText& out) {
+    bool Read(FieldKind, const Value& v, const std::string& place, OptText& out) {
         return Text(v, place, out);
     }
-    bool Read(FieldKind kind, const json& v, const std::string& place, int32_t& out) {
+    bool Read(FieldKind kind, const Value& v, const std::string& place, int32_t& out) {
         return kind == FieldKind::Flag ? Flag(v, place, out) : Whole(v, place, out);
     }
-    bool Read(FieldKind, const json& v, const std::string& place, int16_t& out) {
+    bool Read(FieldKind, const Value& v, const std::string& place, int16_t& out) {
         return Whole(v, place, out);
     }
+};
 
-    // Keys are the names of the fields, in their exact letter case.
-    template <typename Entry>
-    bool Field(const std::string& key, const json& v, const std::string& place, Entry& entry) {
-        for (const auto& field : FieldsOf<Entry>())
-            if (key == field.Name)
+// The list being read and the field of its current entry whose value comes next.
+template <typename Entry> struct EntryList {
+    using Type = Entry;
+    std::vector<std::unique_ptr<Entry>>* Entries = nullptr;
+    const EntryField<Entry>* Field = nullptr;
+};
+
+enum class TopKey { Result, WriteUtf8, Header, Objects, IObjects, Fonts };
+
+// Builds the document while the parser goes through the text (the parser's SAX interface), so
+// no tree of the whole JSON is ever held. After the first problem the rest is only parsed:
+// a syntax error anywhere, or nesting too deep, is what is reported then.
+struct DocumentReader : ValueReader {
+    JsonDocument& Result;
+    std::vector<std::u16string> HeaderNames;
+    int Depth = 0;
+    int SkippedFrom = 0; // > 0: the levels from this one on belong to a value not read
+    bool Stopped = false;
+    bool TooDeep = false;
+    bool SyntaxError = false;
+    size_t SyntaxErrorPosition = 0;
+
+    TopKey Key = TopKey::Result;
+    std::string ListName; // the key of the list being read
+    std::string FieldKey; // the key in the current entry
+    EntryList<ObjectEntry> Objects;
+    EntryList<FontEntry> Fonts;
+    Vec3 Triple;
+    int TripleCount = 0;
+
+    explicit DocumentReader(JsonDocument& result) : Result(result) {}
+
+    bool Stop(bool ok) {
+        if (!ok)
+            Stopped = true;
+        return true; // the parser goes on to find syntax errors and deep nesting
+    }
+    bool Reading() const { return !Stopped && !SkippedFrom; }
+
+    template <typename Action> auto InList(Action action) {
+        return Key == TopKey::Fonts ? action(Fonts) : action(Objects);
+    }
+    size_t ListSize() {
+        return InList([](auto& list) { return list.Entries->size(); });
+    }
+
+    // Places are put together only for a message: "objects[3]", "objects[3].Position".
+    std::string EntryPlace(size_t index) const {
+        return ListName + "[" + std::to_string(index) + "]";
+    }
+    std::string FieldPlace() { return EntryPlace(ListSize() - 1) + "." + FieldKey; }
+
+    bool Scalar(const Value& v) {
+        if (!Reading())
+            return true;
+        switch (Depth) {
+        case 0: return Stop(Fail("Dokument", "erwartet ein JSON-Objekt"));
+        case 1: return Stop(TopValue(v));
+        case 2: return Stop(Fail(EntryPlace(ListSize()), "erwartet ein Objekt"));
+        case 3:
+            return Stop(InList([&](auto& list) {
+                auto& entry = *list.Entries->back();
                 return std::visit(
-                    [&](auto member) { return Read(field.Kind, v, place, entry.*member); },
-                    field.Member);
-        return Fail(place, "unbekannter Schlüssel");
-    }
-
-    // Entries start as the loader makes them, so a field left out keeps that value.
-    template <typename Entry, typename Make>
-    bool Entries(const json& list, const std::string& name,
-                 std::vector<std::unique_ptr<Entry>>& out, Make make) {
-        if (!list.is_array())
-            return Fail(name, "erwartet eine Liste");
-        for (size_t i = 0; i < list.size(); ++i) {
-            std::string place = name + "[" + std::to_string(i) + "]";
-            const json& item = list[i];
-            if (!item.is_object())
-                return Fail(place, "erwartet ein Objekt");
-            auto entry = std::make_unique<Entry>(make());
-            for (const auto& [key, value] : item.items())
-                if (!Field(key, value, place + "." + key, *entry))
-                    return false;
-            out.push_back(std::move(entry));
+                    [&](auto member) {
+                        return Read(list.Field->Kind, v, FieldPlace(), entry.*member);
+                    },
+                    list.Field->Member);
+            }));
+        default:
+            if (!v.IsNumber() || TripleCount == 3)
+                return Stop(Fail(FieldPlace(), "erwartet [x, y, z]"));
+            (TripleCount == 0 ? Triple.x : TripleCount == 1 ? Triple.y : Triple.z) = v.Number();
+            ++TripleCount;
+            return true;
         }
-        return true;
     }
 
-    bool Document(const json& root, JsonDocument& result) {
-        if (!root.is_object())
-            return Fail("Dokument", "erwartet ein JSON-Objekt");
-        for (const auto& [key, value] : root.items()) {
-            bool ok = true;
-            if (key == "result") {
-                // what the load of the original file said; nothing to restore
-            } else if (key == "writeUtf8") {
-                int32_t flag = 1;
-                ok = Flag(value, key, flag);
-                result.WriteUtf8 = flag;
-            } else if (key == "header") {
-                ok = Header(value, result.Document.HeaderText);
-            } else if (key == "objects") {
-                ok = Entries(value, key, result.Document.Objects, [] { return ObjectEntry(); });
-            } else if (key == "iobjects") {
-                ok = Entries(value, key, result.Document.IObjects, [] { return ObjectEntry(); });
-            } else if (key == "fonts") {
-                ok = Entries(value, key, result.Document.Fonts, NewLoadedFontEntry);
-            } else {
-                ok = Fail(key, "unbekannter Schlüssel");
-            }
-            if (!ok)
-                return false;
+    bool TopValue(const Value& v) {
+        switch (Key) {
+        case TopKey::Result: return true; // what the load of the original file said
+        case TopKey::WriteUtf8: {
+            int32_t flag = 1;
+            bool ok = Flag(v, "writeUtf8", flag);
+            Result.WriteUtf8 = flag;
+            return ok;
         }
-        return true;
+        case TopKey::Header: return Header(v);
+        default: return Fail(ListName, "erwartet eine Liste");
+        }
     }
 
-    bool Header(const json& value, OptText& out) {
+    bool Header(const Value& v) {
         OptText shown;
-        if (!Text(value, "header", shown))
+        if (!Text(v, "header", shown))
             return false;
+        HeaderNames.clear();
         if (!shown) {
-            out.reset();
+            Result.Document.HeaderText.reset();
             return true;
         }
         std::u16string header;
-        if (!HeaderFromShown(*shown, header))
+        if (!HeaderFromShown(*shown, header, &HeaderNames))
             return Fail("header", "erwartet Attribute der Form name=\"Wert\"");
-        out = std::move(header);
+        Result.Document.HeaderText = std::move(header);
         return true;
+    }
+
+    bool Open(bool array) {
+        if (Depth == MaxDepth) {
+            TooDeep = true;
+            return false;
+        }
+        bool ok = !Reading() || OpenLevel(array);
+        ++Depth;
+        return ok;
+    }
+
+    bool OpenLevel(bool array) {
+        Value container;
+        container.Type = ValueType::Container;
+        switch (Depth) {
+        case 0: return array ? Scalar(container) : true;
+        case 1:
+            if (Key == TopKey::Result) {
+                SkippedFrom = Depth + 1;
+                return true;
+            }
+            if (!array || Key == TopKey::WriteUtf8 || Key == TopKey::Header)
+                return Scalar(container);
+            OpenList();
+            return true;
+        case 2:
+            if (array)
+                return Scalar(container);
+            // Entries start as the loader makes them, so a field left out keeps that value.
+            if (Key == TopKey::Fonts)
+                Fonts.Entries->push_back(std::make_unique<FontEntry>(NewLoadedFontEntry()));
+            else
+                Objects.Entries->push_back(std::make_unique<ObjectEntry>());
+            return true;
+        case 3:
+            if (array && InList([](auto& list) { return list.Field->Kind == FieldKind::Triple; })) {
+                TripleCount = 0;
+                return true;
+            }
+            return Scalar(container);
+        default: return Scalar(container);
+        }
+    }
+
+    void OpenList() {
+        if (Key == TopKey::Fonts) {
+            Result.Document.Fonts.clear();
+            Fonts.Entries = &Result.Document.Fonts;
+        } else {
+            ObjectList& list =
+                Key == TopKey::Objects ? Result.Document.Objects : Result.Document.IObjects;
+            list.clear();
+            Objects.Entries = &list;
+        }
+    }
+
+    bool Close() {
+        --Depth;
+        if (SkippedFrom > Depth)
+            SkippedFrom = 0;
+        else if (Reading() && Depth == 3)
+            return Stop(InList([&](auto& list) {
+                if (TripleCount != 3)
+                    return Fail(FieldPlace(), "erwartet [x, y, z]");
+                using Entry = typename std::remove_reference_t<decltype(list)>::Type;
+                list.Entries->back().get()->*std::get<Vec3 Entry::*>(list.Field->Member) = Triple;
+                return true;
+            }));
+        return true;
+    }
+
+    bool TakeKey(const std::string& key) {
+        if (!Reading())
+            return true;
+        if (Depth == 1) {
+            static const std::pair<const char*, TopKey> keys[] = {
+                {"result", TopKey::Result},     {"writeUtf8", TopKey::WriteUtf8},
+                {"header", TopKey::Header},     {"objects", TopKey::Objects},
+                {"iobjects", TopKey::IObjects}, {"fonts", TopKey::Fonts},
+            };
+            for (const auto& [name, which] : keys) {
+                if (key == name) {
+                    Key = which;
+                    ListName = key;
+                    return true;
+                }
+            }
+            return Stop(Fail(key, "unbekannter Schlüssel"));
+        }
+        // Keys are the names of the fields, in their exact letter case.
+        FieldKey = key;
+        return Stop(InList([&](auto& list) {
+            using Entry = typename std::remove_reference_t<decltype(list)>::Type;
+            for (const auto& field : FieldsOf<Entry>())
+                if (key == field.Name) {
+                    list.Field = &field;
+                    return true;
+                }
+            return Fail(FieldPlace(), "unbekannter Schlüssel");
+        }));
+    }
+
+    // The parser's SAX interface.
+    bool null() { return Scalar(Value()); }
+    bool boolean(bool) {
+        Value v;
+        v.Type = ValueType::Boolean;
+        return Scalar(v);
+    }
+    bool number_integer(int64_t n) {
+        Value v;
+        v.Type = ValueType::Signed;
+        v.Signed = n;
+        return Scalar(v);
+    }
+    bool number_unsigned(uint64_t n) {
+        Value v;
+        v.Type = ValueType::Unsigned;
+        v.Unsigned = n;
+        return Scalar(v);
+    }
+    bool number_float(double n, const std::string&) {
+        Value v;
+        v.Type = ValueType::Real;
+        v.Real = n;
+        return Scalar(v);
+    }
+    bool string(std::string& s) {
+        Value v;
+        v.Type = ValueType::String;
+        v.Text = &s;
+        return Scalar(v);
+    }
+    bool binary(nlohmann::json::binary_t&) { return Scalar(Value()); } // not in JSON text
+    bool start_object(size_t) { return Open(false); }
+    bool key(std::string& k) { return TakeKey(k); }
+    bool end_object() { return Close(); }
+    bool start_array(size_t) { return Open(true); }
+    bool end_array() { return Close(); }
+    bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception&) {
+        SyntaxError = true;
+        SyntaxErrorPosition = position;
+        return false;
     }
 };
 
@@ -234,11 +433,34 @@ size_t AttributeStartAt(const std::u16string& text, size_t i) {
     return k + 2 - i;
 }
 
+// The header's names as the loader reads them back: XML names, each once, and in ISO-8859-1
+// with a byte for every character (else it is written as '?').
+bool CheckHeaderNames(const std::vector<std::u16string>& names, bool utf8,
+                      std::u16string& problem) {
+    std::unordered_set<std::u16string> seen;
+    for (const std::u16string& name : names) {
+        const std::string quoted = "\"" + Utf16ToUtf8(name) + "\"";
+        const char* what = nullptr;
+        if (!utf8 && std::any_of(name.begin(), name.end(), [](char16_t c) { return c > 0xFF; }))
+            what = " lässt sich in ISO-8859-1 nicht schreiben";
+        else if (!IsReadableAttributeName(name))
+            what = " ist kein gültiger XML-Name";
+        else if (!seen.insert(name).second)
+            what = " kommt mehrfach vor";
+        if (what) {
+            problem = Utf8ToUtf16("header: Attributname " + quoted + what);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // A value may itself hold `"` once unescaped; it ends at the first quote that closes the
 // text or is followed by a blank and the next attribute.
-bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText) {
+bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText,
+                     std::vector<std::u16string>* names) {
     std::u16string out;
     size_t i = 0;
     while (i < shown.size()) {
@@ -258,6 +480,8 @@ bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText) {
                 break;
         }
         out.append(shown, i, start);
+        if (names)
+            names->push_back(shown.substr(i, start - 2));
         out += EscapeAttributeValue(shown.substr(valueStart, end - valueStart));
         out += u'"';
         i = end + 1;
@@ -271,17 +495,22 @@ bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText) {
 }
 
 bool ReadJsonDocument(const std::string& text, JsonDocument& result, std::u16string& problem) {
-    json root;
-    SyntaxErrorCatcher catcher(root);
-    json::sax_parse(text, &catcher);
-    if (catcher.Failed) {
-        problem = SyntaxErrorPlace(text, catcher.Position);
+    DocumentReader reader(result);
+    nlohmann::json::sax_parse(text, &reader);
+    if (reader.TooDeep) {
+        problem = Place(text, TooDeepAt(text),
+                        ("mehr als " + std::to_string(MaxDepth) + " Ebenen verschachtelt").c_str());
         return false;
     }
-    Reader reader;
-    if (!reader.Document(root, result)) {
+    if (reader.SyntaxError) {
+        // The position counts the bytes read, the offending one included.
+        size_t position = reader.SyntaxErrorPosition;
+        problem = Place(text, position > 0 ? position - 1 : 0, "kein gültiges JSON");
+        return false;
+    }
+    if (reader.Stopped) {
         problem = reader.Problem;
         return false;
     }
-    return true;
+    return CheckHeaderNames(reader.HeaderNames, result.WriteUtf8 != 0, problem);
 }

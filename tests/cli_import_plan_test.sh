@@ -71,6 +71,26 @@ check "legend names the nested groups" grep -q '>\\Objekte\\Lampen\\Doppellampe.
 check "entry title holds name and position" \
   grep -qF "<title>Z:$(echo "$sim/Objekte/Bahnhof/Bahnsteig.fzlobj" | tr / '\\') (0; 0; 24)</title>" "$work/plan.svg"
 
+# import: nesting deeper than the format's is refused before anything is built, whatever the
+# level holds: no stack overflow on 100,000 levels, no time lost on nested objects.
+python3 - "$work" <<'PY'
+import sys
+n = 100000
+levels = 240 * 1024 // 12
+for name, text in [("deep-array", '{"result":' + "[" * n + "]" * n + ',"objects":[]}'),
+                   ("deep-object", '{"a":' * n + "1" + "}" * n),
+                   ("nested-objects", '{"result":' + '{"a":' * levels + "1" + ',"b":1}' * levels + "}")]:
+    open(sys.argv[1] + "/" + name + ".json", "w").write(text)
+PY
+for case in deep-array:18 deep-object:41 nested-objects:46; do
+  name=${case%%:*}
+  printf 'alt' >"$work/out.fzlgrp"
+  z import "$(arg "$work/$name.json")" "$(arg "$work/out.fzlgrp")" 2>"$work/err"
+  check "$name: exit status" test $? -eq 1
+  check "$name: message" test "$(tr -d '\r' <"$work/err")" = "Zeile 1, Spalte ${case#*:}: mehr als 8 Ebenen verschachtelt"
+  check "$name: AUS untouched" test "$(cat "$work/out.fzlgrp")" = alt
+done
+
 if [ -z "$runner" ]; then
   # import: the example's JSON piped in, and refusals that name the place
   "$cli" import --root "$sim" - "$sim/Objekte/Bahnhof/piped.fzlgrp" <"$work/scene.json"
@@ -102,6 +122,8 @@ if [ -z "$runner" ]; then
   bad "entry not an object" 'd["objects"][2] = None' 'objects[2]: erwartet ein Objekt'
   bad "encoding switch" 'd["writeUtf8"] = "ja"' 'writeUtf8: erwartet 0 oder 1'
   bad "header not attributes" 'd["header"] = "FileInfo"' 'header: erwartet Attribute der Form name="Wert"'
+  bad "header name no XML name" 'd["header"] = "FileInfo=\"x\" 1a=\"y\" "' \
+    'header: Attributname "1a" ist kein gültiger XML-Name'
   bad "not an object" 'd = [d]' 'Dokument: erwartet ein JSON-Objekt'
 
   printf '{\n  "objects": [\n    {"Position": [1, 2 3]}\n  ]\n}\n' >"$work/syntax.json"

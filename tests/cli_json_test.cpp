@@ -7,6 +7,7 @@
 
 #include "cli/json.h"
 #include "cli/json_document.h"
+#include "document/loader.h"
 #include "document/writer.h"
 #include "tests/test_support.h"
 
@@ -98,6 +99,93 @@ TEST(JsonDocumentTest, SyntaxErrorsNameLineAndColumn) {
         std::u16string problem;
         EXPECT_FALSE(ReadJsonDocument(text, read, problem)) << text;
         EXPECT_EQ(U8(problem), message) << text;
+    }
+}
+
+TEST(JsonDocumentTest, NestingDeeperThanTheFormatIsRefusedWithItsPlace) {
+    const std::string deepArray = "{\"result\": " + std::string(100000, '[');
+    std::string deepObject;
+    for (int i = 0; i < 100000; ++i)
+        deepObject += "{\"a\":";
+    const std::pair<std::string, const char*> cases[] = {
+        {deepArray, "Zeile 1, Spalte 19: mehr als 8 Ebenen verschachtelt"},
+        {deepObject, "Zeile 1, Spalte 41: mehr als 8 Ebenen verschachtelt"},
+        {"{\"result\": [\"[\", {\"\\\"{\": [[[[[[]]]]]]}]}",
+         "Zeile 1, Spalte 31: mehr als 8 Ebenen verschachtelt"},
+    };
+    for (const auto& [text, message] : cases) {
+        JsonDocument read;
+        std::u16string problem;
+        EXPECT_FALSE(ReadJsonDocument(text, read, problem)) << text.substr(0, 40);
+        EXPECT_EQ(U8(problem), message) << text.substr(0, 40);
+    }
+    // Eight levels are read; what the result holds is not looked at.
+    JsonDocument read;
+    std::u16string problem;
+    EXPECT_TRUE(
+        ReadJsonDocument("{\"result\": [[{\"x\": [[[[]]]]}]], \"objects\": []}", read, problem))
+        << U8(problem);
+}
+
+// The saved header of an imported document, read back by the loader.
+LoadResult Reload(const JsonDocument& imported) {
+    GroupDocument document;
+    document.HeaderText = imported.Document.HeaderText;
+    WriteUtf8 = imported.WriteUtf8;
+    OutputSink saved;
+    FormatGroupDocument(&document, saved);
+    GroupDocument reloaded;
+    ToldMessages told;
+    LoadResult result = LoadGroupDocumentFromBytes(saved.Buffer, u"Z:\\a.fzlgrp", &reloaded);
+    if (result == LoadOk) {
+        EXPECT_EQ(reloaded.HeaderText, document.HeaderText);
+    }
+    return result;
+}
+
+TEST(JsonDocumentTest, OnlyHeaderNamesThatTheSavedFileCanHoldAreTaken) {
+    struct Case {
+        const char* header;
+        int utf8;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1a=\"x\"", 1, "header: Attributname \"1a\" ist kein gültiger XML-Name"},
+        {"FileInfo=\"x\" a;b=\"y\"", 1, "header: Attributname \"a;b\" ist kein gültiger XML-Name"},
+        {"#=\"x\"", 1, "header: Attributname \"#\" ist kein gültiger XML-Name"},
+        {"-a=\"x\"", 0, "header: Attributname \"-a\" ist kein gültiger XML-Name"},
+        {"a\u00a0b=\"x\"", 1, "header: Attributname \"a\u00a0b\" ist kein gültiger XML-Name"},
+        {"\u00b5=\"x\"", 1, "header: Attributname \"\u00b5\" ist kein gültiger XML-Name"},
+        {"\U0001D49C=\"x\"", 1, "header: Attributname \"\U0001D49C\" ist kein gültiger XML-Name"},
+        {"a=\"x\" b=\"y\" a=\"z\"", 1, "header: Attributname \"a\" kommt mehrfach vor"},
+        {"Stra\u00dfe=\"x\" \u0101=\"y\"", 0,
+         "header: Attributname \"\u0101\" lässt sich in ISO-8859-1 nicht schreiben"},
+        // accepted, and read back as written
+        {"\u00c4u\u00dferes=\"x\" _x=\"y\" a-b.c=\"z\" ns:x=\"w\" a\u00b7b=\"v\" ", 1, ""},
+        {"Gr\u00f6\u00dfe=\"x\" _x=\"y\" a-b.c=\"z\" ns:x=\"w\" a\u00b7b=\"v\" ", 0, ""},
+        {"\u0101\u4e2d=\"x\" ", 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.header);
+        JsonOutput json;
+        GroupDocument document;
+        document.HeaderText = U16(c.header);
+        WriteDocumentJson(json, LoadOk, c.utf8, document);
+        JsonDocument read;
+        std::u16string problem;
+        bool accepted = ReadJsonDocument(json.Buffer, read, problem);
+        EXPECT_EQ(U8(problem), c.message);
+        if (accepted) {
+            EXPECT_EQ(Reload(read), LoadOk);
+            continue;
+        }
+        // Written as it is, the refused header would make a file that does not load again.
+        std::u16string header;
+        ASSERT_TRUE(HeaderFromShown(U16(c.header), header));
+        JsonDocument unchecked;
+        unchecked.WriteUtf8 = c.utf8;
+        unchecked.Document.HeaderText = header;
+        EXPECT_EQ(Reload(unchecked), LoadXmlError);
     }
 }
 

@@ -1,7 +1,8 @@
-// Running out of memory: a load that cannot keep every entry says so, and a save or an export
-// that cannot finish keeps the old file.
+// Running out of memory: a load that cannot keep every entry says so, and a save, an export or
+// an import that cannot finish keeps the old file.
 #include <gtest/gtest.h>
 
+#include "cli/commands.h"
 #include "document/loader.h"
 #include "document/writer.h"
 #include "export/flatten.h"
@@ -120,6 +121,55 @@ TEST(OutOfMemory, AnExportThatCannotFinishLeavesNoFile) {
     }
     TellUser = previous;
     EXPECT_NE(folder.Read("flat.fzlgrp").find("\\o9.fzlobj"), std::string::npos);
+}
+
+TEST(OutOfMemory, AnImportThatCannotFinishSaysSoAndKeepsTheOldFile) {
+    ScratchFolder folder;
+    std::string json = "{\"writeUtf8\": 0, \"header\": \"FileInfo=\\\"x\\\" \", \"objects\": [";
+    for (int i = 0; i < 10; ++i)
+        json += std::string(i ? ", " : "") + "{\"Name\": \"\\\\o" + std::to_string(i) +
+                ".fzlobj\", \"Position\": [1, 2.5, -3], \"ShowOn\": \"a\"}";
+    json += "], \"fonts\": [{\"DefaultText\": \"t\", \"Color\": 7}], \"result\": [[\"x\"]]}";
+    folder.Write("a.json", json);
+    folder.Write("b.fzlgrp", "alt");
+#ifdef _WIN32
+    const std::string separator = "\\";
+#else
+    const std::string separator = "/";
+#endif
+    const std::vector<std::string> import = {"import", folder.Native + separator + "a.json",
+                                             folder.Native + separator + "b.fzlgrp"};
+    const std::string noMemory =
+        " konnte nicht eingelesen werden, da nicht genug Speicher frei ist\n";
+    const std::string saveFailed = U8(folder.File("b.fzlgrp")) + ": ";
+    int failures = 0;
+    for (long after = 0;; ++after) {
+        testing::internal::CaptureStderr();
+        int status;
+        bool failed;
+        {
+            FailingAllocation failing(after);
+            status = RunCli(import);
+            failed = FailingAllocation::Happened();
+        }
+        const std::string told = testing::internal::GetCapturedStderr();
+        if (!failed) {
+            EXPECT_EQ(status, 0);
+            EXPECT_EQ(told, "");
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(status, 1) << "allocation " << after;
+        // Before the arguments are read the file has no name yet; memory that runs out while
+        // the file is written is the save's failure, as in resave.
+        EXPECT_TRUE(told == "a.json" + noMemory || told == "JSON" + noMemory ||
+                    told == "zellora-cli: nicht genug Speicher frei\n" ||
+                    told.rfind(saveFailed, 0) == 0)
+            << "allocation " << after << ": " << told;
+        ASSERT_EQ(folder.Read("b.fzlgrp"), "alt") << "allocation " << after;
+    }
+    EXPECT_GT(failures, 50);
+    EXPECT_NE(folder.Read("b.fzlgrp").find("\\o9.fzlobj"), std::string::npos);
 }
 
 } // namespace
