@@ -4,6 +4,7 @@ set -u
 cli=$1
 examples=$2
 version=$3
+manpage=$examples/../package/linux/zellora-cli.1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # shellcheck source=checks.sh
@@ -106,6 +107,10 @@ for command in info resave export import plan check; do
   check "help $command says the same" cmp -s "$work/help" <("$cli" help "$command")
   synopsis=$(head -n 1 "$work/help")
   check "$command: the overview lists its synopsis" grep -qxF "  ${synopsis#Aufruf: }" "$work/overview"
+  check "$command: the man page shows the same synopsis" grep -qxF "${synopsis#Aufruf: }" <(sed 's/\\-/-/g' "$manpage")
+  for option in $(grep -o '^  --[a-z]*' "$work/help" | grep -v -- --help); do
+    check "$command: the man page explains $option" grep -q "^\.BI\? $(sed 's/-/\\\\-/g' <<<"$option")\b" "$manpage"
+  done
   "$cli" "$command" --schnell a b >/dev/null 2>"$work/err"
   check "$command: an unknown option exits 2" test $? -eq 2
   check "$command: one form for every usage error" test "$(cat "$work/err")" = "zellora-cli: unbekannte Option: --schnell
@@ -117,6 +122,7 @@ check "help of an unknown command is a usage error" test $? -eq 2
 check "...naming it" grep -qx "zellora-cli: unbekannter Befehl: gibtsnicht" "$work/err"
 check "texts with umlauts" grep -q "prüft Gruppendateien" "$work/overview"
 check "--version names the project's version" test "$("$cli" --version)" = "zellora-cli $version"
+check "the man page names the same version" grep -q "zellora\\\\-cli $version" "$manpage"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]
