@@ -62,16 +62,17 @@ struct Checker {
     // The file a name leads to, added to the table (unread) when it is new.
     size_t Add(const std::u16string& path, bool checked, std::vector<size_t>& unread) {
         CheckedFile file;
-        file.Known = IdentifyFile(path, file.Identity);
+        const IdentifyResult identified = IdentifyFile(path, file.Identity);
+        file.Known = identified == Identified;
         if (file.Known) {
             auto found = ByIdentity.find(file.Identity);
             if (found != ByIdentity.end()) {
                 Files[found->second].Checked |= checked;
                 return found->second;
             }
-        } else if (!checked) {
+        } else if (!checked && identified == NothingThere) {
             return NotFound;
-        } else {
+        } else if (checked) {
             for (size_t i = 0; i < Files.size(); ++i) // only for files given that do not exist
                 if (!Files[i].Known && Files[i].Path == path)
                     return i;
@@ -179,9 +180,9 @@ struct Checker {
         for (const CheckedFile& file : Files)
             for (const OptText& name : file.Fonts)
                 if (HasName(name) && !LabelFiles.count(*name))
-                    LabelFiles[*name] =
-                        (ByName.count(*name) && ByName[*name] != NotFound) ||
-                        IdentifyFile(PathToOpen(*name, Settings.RootFolder), identity);
+                    LabelFiles[*name] = (ByName.count(*name) && ByName[*name] != NotFound) ||
+                                        IdentifyFile(PathToOpen(*name, Settings.RootFolder),
+                                                     identity) != NothingThere;
     }
 
     size_t Target(const OptText& name) const {

@@ -47,8 +47,10 @@ struct CheckRun {
 
 // The group files that the paths name: a folder is searched, without following links to
 // folders, for names ending in .fzlgrp or .efzlgrp in any letter case; anything else is
-// taken as a file. Folders that cannot be read are added to unreadable.
+// taken as a file. Folders that cannot be read are added to unreadable; group files and
+// folders whose names the program's form cannot name exactly go to inexact, as native names.
 std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& paths,
-                                           std::vector<std::u16string>& unreadable);
+                                           std::vector<std::u16string>& unreadable,
+                                           std::vector<std::string>& inexact);
 
 CheckRun CheckGroupFiles(const std::vector<std::u16string>& files, const CheckSettings& settings);

@@ -1,8 +1,9 @@
 // zellora-cli check: every group file of a folder checked for broken references and loops.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "cli/arguments.h"
 
-// args[0] is "check". Returns the exit status.
-int RunCheckCommand(const std::vector<std::string>& args);
+extern const CommandSpec CheckSpec;
+
+// Returns the exit status.
+int RunCheck(const CommandLine& line);

@@ -1,7 +1,10 @@
 #include "cli/check.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "platform/folders.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -18,7 +21,8 @@ bool IsGroupFileName(const std::u16string& name) {
 
 // A stack of folders still to be read rather than recursion: no depth of folders is too deep.
 std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& paths,
-                                           std::vector<std::u16string>& unreadable) {
+                                           std::vector<std::u16string>& unreadable,
+                                           std::vector<std::string>& inexact) {
     std::vector<std::u16string> found;
     std::vector<std::u16string> folders;
     std::vector<FolderItem> items;
@@ -37,6 +41,12 @@ std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& pa
             }
             std::u16string prefix = folder.back() == u'\\' ? folder : folder + u'\\';
             for (const FolderItem& item : items) {
+                // Under another name it would be another file, or none.
+                if (!item.InexactName.empty()) {
+                    if (item.IsFolder || (item.IsFile && IsGroupFileName(item.Name)))
+                        inexact.push_back(ToNativePath(prefix) + item.InexactName);
+                    continue;
+                }
                 if (item.IsFolder)
                     folders.push_back(prefix + item.Name);
                 else if (item.IsFile && IsGroupFileName(item.Name))
@@ -44,5 +54,6 @@ std::vector<std::u16string> FindGroupFiles(const std::vector<std::u16string>& pa
             }
         }
     }
+    std::sort(inexact.begin(), inexact.end()); // in the same order whatever the folder's order
     return found;
 }

@@ -1,9 +1,12 @@
 #include "cli/commands.h"
 
 #include <cstdio>
+#include <new>
 
 #include "base/text.h"
+#include "cli/arguments.h"
 #include "cli/check_command.h"
+#include "cli/console.h"
 #include "cli/export_command.h"
 #include "cli/import_command.h"
 #include "cli/json.h"
@@ -27,41 +30,9 @@ bool ProgramPath(const std::string& native, std::u16string& path) {
 }
 
 void PrintError(const std::u16string& text) {
-    std::string line = Utf16ToUtf8(text) + "\n";
-    fputs(line.c_str(), stderr);
+    WriteError(Utf16ToUtf8(text) + "\n");
 }
 
-namespace {
-
-const char* const UsageText =
-    "Aufruf:\n"
-    "  zellora-cli info DATEI\n"
-    "  zellora-cli resave [--encoding utf-8|iso-8859-1] [--root ORDNER] EIN AUS\n"
-    "  zellora-cli export [--root ORDNER] EIN AUS\n"
-    "  zellora-cli import [--root ORDNER] JSON AUS\n"
-    "  zellora-cli plan [--root ORDNER] [--flat] EIN AUS.svg\n"
-    "  zellora-cli check [--root ORDNER] [--json] [--jobs N] PFAD...\n"
-    "  zellora-cli --help | --version\n"
-    "\n"
-    "info    liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus.\n"
-    "resave  liest EIN und speichert es nach AUS, wie es der Editor tut.\n"
-    "export  loest die verschachtelten Gruppen von EIN auf und schreibt eine flache\n"
-    "        Datei AUS, wie der Export des Editors.\n"
-    "import  speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS\n"
-    "        (JSON - liest die Standardeingabe).\n"
-    "plan    zeichnet die Eintraege von EIN von oben als SVG-Bild AUS.svg; mit --flat\n"
-    "        aufgeloest wie beim Export, jede Gruppendatei in ihrer Farbe.\n"
-    "check   prueft alle Gruppendateien unter PFAD auf fehlende oder falsche Verweise und\n"
-    "        Endlosschleifen; je Befund eine Zeile (mit --json als JSON).\n";
-
-int Usage(const char* problem) {
-    if (problem)
-        fprintf(stderr, "zellora-cli: %s\n", problem);
-    fputs(UsageText, stderr);
-    return ExitUsage;
-}
-
-// The name as text: bytes that are not UTF-8 are shown as \xNN.
 std::string Printable(const std::string& name) {
     std::string out;
     for (size_t i = 0; i < name.size();) {
@@ -81,49 +52,52 @@ std::string Printable(const std::string& name) {
     return out;
 }
 
-struct Options {
-    std::string Encoding;
-    std::string Root;
-    bool HasRoot = false;
-    std::vector<std::string> Files;
-};
+namespace {
 
-// Reads --encoding and --root; false when an option is unknown or lacks its value.
-bool ReadOptions(const std::vector<std::string>& args, size_t first, bool allowEncoding,
-                 Options& options, std::string& problem) {
-    for (size_t i = first; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        bool isEncoding = allowEncoding && arg == "--encoding";
-        if ((isEncoding || arg == "--root") && i + 1 >= args.size()) {
-            problem = arg + " braucht einen Wert";
-            return false;
-        }
-        if (isEncoding) {
-            options.Encoding = args[++i];
-            if (options.Encoding != "utf-8" && options.Encoding != "iso-8859-1") {
-                problem = "unbekannte Kodierung: " + options.Encoding;
-                return false;
-            }
-        } else if (arg == "--root") {
-            options.Root = args[++i];
-            options.HasRoot = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            problem = "unbekannte Option: " + arg;
-            return false;
-        } else {
-            options.Files.push_back(arg);
-        }
-    }
-    return true;
+const CommandSpec InfoSpec{
+    "info",
+    "DATEI",
+    "liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus",
+    "Liest DATEI, wie der Editor sie öffnet (relative Namen bezogen auf den Ordner der Datei),\n"
+    "und gibt das Dokument als ein JSON-Objekt auf der Standardausgabe aus.\n"
+    "Rückgabewert: 0 für eine Gruppen- oder Objektdatei, 1 sonst, 2 bei falschem Aufruf.\n",
+    {},
+    1,
+    1,
+    "info erwartet genau eine Datei"};
+
+bool IsEncoding(const std::string& value) {
+    return value == "utf-8" || value == "iso-8859-1";
 }
 
-bool RootFolder(const std::string& native, std::u16string& root) {
-    if (!ProgramPath(native, root))
-        return false;
-    if (root.back() != u'\\')
-        root += u'\\';
-    return true;
-}
+const CommandSpec ResaveSpec{
+    "resave",
+    "EIN AUS",
+    "liest EIN und speichert es nach AUS, wie es der Editor tut",
+    "Liest EIN und speichert es nach AUS, wie es der Editor beim Speichern tut: jeder Name\n"
+    "wird gegen den Ordner von AUS und den Ferrolino-Ordner gekürzt.\n"
+    "Rückgabewert: 0 gespeichert, 1 wenn EIN keine Gruppendatei ist oder AUS nicht\n"
+    "geschrieben werden kann, 2 bei falschem Aufruf.\n",
+    {{"--encoding", OptionKind::Value, "utf-8|iso-8859-1",
+      "Kodierung von AUS; ohne Angabe die von EIN", IsEncoding, "utf-8 oder iso-8859-1"},
+     RootOption},
+    2,
+    2,
+    "resave erwartet EIN und AUS"};
+
+const CommandSpec ExportSpec{
+    "export",
+    "EIN AUS",
+    "löst die verschachtelten Gruppen von EIN in eine flache Datei AUS auf",
+    "Löst die verschachtelten Gruppen von EIN auf und schreibt eine flache Datei AUS, wie der\n"
+    "Export des Editors: jeder Eintrag einer inneren Gruppe wird in die äußere verschoben und\n"
+    "gedreht. Ohne --root gelten Namen der Form \\… im aktuellen Ordner.\n"
+    "Rückgabewert: 0 exportiert, 1 gescheitert (AUS bleibt, wie es war), 2 bei falschem\n"
+    "Aufruf.\n",
+    {RootOption},
+    2,
+    2,
+    "export erwartet EIN und AUS"};
 
 // Loads a file as the editor's Open would, with names completed against its folder.
 LoadResult LoadForCli(const std::u16string& path, GroupDocument& document) {
@@ -144,11 +118,9 @@ bool LoadGroupFileOrSay(const std::u16string& path, GroupDocument& document) {
     return false;
 }
 
-int RunInfo(const std::vector<std::string>& args) {
-    if (args.size() != 2)
-        return Usage("info erwartet genau eine Datei");
+int RunInfo(const CommandLine& line) {
     std::u16string path;
-    if (!ProgramPath(args[1], path))
+    if (!ProgramPath(line.Operands[0], path))
         return ExitFailed;
     GroupDocument document;
     LoadResult result = LoadForCli(path, document);
@@ -163,77 +135,111 @@ int RunInfo(const std::vector<std::string>& args) {
     return (result == LoadOk || result == LoadObjectFile) ? ExitOk : ExitFailed;
 }
 
-int RunResave(const std::vector<std::string>& args) {
-    Options options;
-    std::string problem;
-    if (!ReadOptions(args, 1, true, options, problem))
-        return Usage(problem.c_str());
-    if (options.Files.size() != 2)
-        return Usage("resave erwartet EIN und AUS");
-    std::u16string in, out, root;
-    if (!ProgramPath(options.Files[0], in) || !ProgramPath(options.Files[1], out) ||
-        (options.HasRoot && !RootFolder(options.Root, root)))
+int RunResave(const CommandLine& line) {
+    std::u16string in, out;
+    if (!ProgramPath(line.Operands[0], in) || !ProgramPath(line.Operands[1], out))
         return ExitFailed;
+    const std::u16string& root = line.Root;
     SimulatorRoot = root;
     GroupDocument document;
     if (!LoadGroupFileOrSay(in, document))
         return ExitFailed;
-    if (!options.Encoding.empty())
-        WriteUtf8 = options.Encoding == "utf-8" ? 1 : 0;
+    if (line.Has("--encoding"))
+        WriteUtf8 = line.Value("--encoding") == "utf-8" ? 1 : 0;
     return SaveAsEditor(document, out);
 }
 
-int RunExport(const std::vector<std::string>& args) {
-    Options options;
-    std::string problem;
-    if (!ReadOptions(args, 1, false, options, problem))
-        return Usage(problem.c_str());
-    if (options.Files.size() != 2)
-        return Usage("export erwartet EIN und AUS");
-    std::u16string in, out, root;
-    if (!ProgramPath(options.Files[0], in) || !ProgramPath(options.Files[1], out) ||
-        (options.HasRoot && !RootFolder(options.Root, root)))
+int RunExport(const CommandLine& line) {
+    std::u16string in, out;
+    if (!ProgramPath(line.Operands[0], in) || !ProgramPath(line.Operands[1], out))
         return ExitFailed;
     GroupDocument document;
     if (!LoadGroupFileOrSay(in, document))
         return ExitFailed;
-    return RunExportCommand(document, out, root, options.HasRoot) ? ExitOk : ExitFailed;
+    return RunExportCommand(document, out, line.Root, line.HasRoot) ? ExitOk : ExitFailed;
 }
 
 } // namespace
 
 int RefuseInexactName(const std::string& name) {
-    fprintf(stderr,
-            "zellora-cli: %s: Dieser Name kann nicht genau dargestellt werden: er oder der "
-            "aktuelle Ordner enthält Bytes, die kein UTF-8 sind, oder einen \\. Nichts wurde "
-            "gelesen oder geschrieben.\n",
-            Printable(name).c_str());
+    WriteError("zellora-cli: " + Printable(name) +
+               ": Dieser Name kann nicht genau dargestellt werden: er oder der aktuelle Ordner "
+               "enthält Bytes, die kein UTF-8 sind, oder einen \\. Nichts wurde gelesen oder "
+               "geschrieben.\n");
     return ExitFailed;
 }
 
-int RunCli(const std::vector<std::string>& args) {
+namespace {
+
+struct Command {
+    const CommandSpec* Spec;
+    int (*Run)(const CommandLine& line);
+};
+
+const Command Commands[] = {
+    {&InfoSpec, RunInfo},     {&ResaveSpec, RunResave}, {&ExportSpec, RunExport},
+    {&ImportSpec, RunImport}, {&PlanSpec, RunPlan},     {&CheckSpec, RunCheck},
+};
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& command : Commands)
+        if (name == command.Spec->Name)
+            return &command;
+    return nullptr;
+}
+
+std::string OverallUsage() {
+    std::string text = "Aufruf:\n";
+    for (const Command& command : Commands)
+        text += "  " + Synopsis(*command.Spec) + "\n";
+    text += "  zellora-cli help [BEFEHL] | --help | --version\n\n";
+    for (const Command& command : Commands) {
+        std::string name = command.Spec->Name;
+        text += name + std::string(8 - name.size(), ' ') + command.Spec->Summary + "\n";
+    }
+    return text + "\n„zellora-cli BEFEHL --help“ beschreibt einen Befehl genauer.\n";
+}
+
+int OverallUsageError(const std::string& problem) {
+    WriteError("zellora-cli: " + problem + "\n" + OverallUsage());
+    return ExitUsage;
+}
+
+int Help(const std::vector<std::string>& args) {
+    if (args.size() == 1)
+        return WriteOutput(OverallUsage()) ? ExitOk : ExitFailed;
+    const Command* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+    if (!command)
+        return OverallUsageError(args.size() == 2 ? "unbekannter Befehl: " + args[1]
+                                                  : "help erwartet höchstens einen Befehl");
+    return ShowCommandHelp(*command->Spec);
+}
+
+int RunCommandLine(const std::vector<std::string>& args) {
     if (args.empty())
-        return Usage(nullptr);
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") {
-        fputs(UsageText, stdout);
-        return ExitOk;
+        return OverallUsageError("Befehl fehlt");
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h" || name == "help")
+        return Help(args);
+    if (name == "--version")
+        return WriteOutput("zellora-cli " ZELLORA_VERSION "\n") ? ExitOk : ExitFailed;
+    const Command* command = FindCommand(name);
+    if (!command)
+        return OverallUsageError("unbekannter Befehl: " + name);
+    CommandLine line;
+    int exit = ExitOk;
+    if (!ReadOrAnswer(*command->Spec, args, line, exit))
+        return exit;
+    return command->Run(line);
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+    try {
+        return RunCommandLine(args);
+    } catch (const std::bad_alloc&) {
+        WriteError("zellora-cli: nicht genug Speicher frei\n");
+        return ExitFailed;
     }
-    if (command == "--version") {
-        puts("zellora-cli " ZELLORA_VERSION);
-        return ExitOk;
-    }
-    if (command == "info")
-        return RunInfo(args);
-    if (command == "resave")
-        return RunResave(args);
-    if (command == "export")
-        return RunExport(args);
-    if (command == "check")
-        return RunCheckCommand(args);
-    if (command == "import")
-        return RunImport(args, Usage);
-    if (command == "plan")
-        return RunPlan(args, Usage);
-    return Usage(("unbekannter Befehl: " + command).c_str());
 }

@@ -14,6 +14,9 @@ int RunCli(const std::vector<std::string>& arguments);
 // and returns ExitFailed: nothing has been read or written.
 int RefuseInexactName(const std::string& name);
 
+// The name as text: bytes that are not UTF-8 are shown as \xNN.
+std::string Printable(const std::string& name);
+
 // One line on standard error.
 void PrintError(const std::u16string& text);
 

@@ -46,7 +46,7 @@ bool ReadJsonText(const std::string& native, std::string& text) {
     return false;
 }
 
-int Import(const std::string& jsonFile, const std::u16string& out, const CommandArguments& a) {
+int Import(const std::string& jsonFile, const std::u16string& out, const CommandLine& a) {
     std::string text;
     if (!ReadJsonText(jsonFile, text))
         return ExitFailed;
@@ -63,30 +63,36 @@ int Import(const std::string& jsonFile, const std::u16string& out, const Command
     return SaveAsEditor(read.Document, out);
 }
 
-int ImportWithArguments(const std::vector<std::string>& args, UsageFunction usage,
-                        std::u16string& title) {
-    CommandArguments a;
-    std::string problem;
-    if (!ReadCommandArguments(args, false, a, problem))
-        return problem.empty() ? ExitFailed : usage(problem.c_str());
-    if (a.Files.size() != 2)
-        return usage("import erwartet JSON und AUS");
+int ImportNamed(const CommandLine& a, std::u16string& title) {
     std::u16string json, out;
-    if (a.Files[0] != "-" && !ProgramPath(a.Files[0], json))
+    if (a.Operands[0] != "-" && !ProgramPath(a.Operands[0], json))
         return ExitFailed;
-    if (!ProgramPath(a.Files[1], out))
+    if (!ProgramPath(a.Operands[1], out))
         return ExitFailed;
     // Named as the other commands name a file they could not read: by its title.
     title = json.empty() ? u"Die Standardeingabe" : FileNameOf(json);
-    return Import(a.Files[0], out, a);
+    return Import(a.Operands[0], out, a);
 }
 
 } // namespace
 
-int RunImport(const std::vector<std::string>& args, UsageFunction usage) {
+const CommandSpec ImportSpec{
+    "import",
+    "JSON AUS",
+    "speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS",
+    "Speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS, wie es der\n"
+    "Editor beim Speichern tut (JSON - liest die Standardeingabe).\n"
+    "Rückgabewert: 0 gespeichert, 1 wenn das JSON nicht passt oder AUS nicht geschrieben\n"
+    "werden kann (AUS bleibt dann, wie es war), 2 bei falschem Aufruf.\n",
+    {RootOption},
+    2,
+    2,
+    "import erwartet JSON und AUS"};
+
+int RunImport(const CommandLine& a) {
     std::u16string title = u"JSON"; // until the arguments name it
     try {
-        return ImportWithArguments(args, usage, title);
+        return ImportNamed(a, title);
     } catch (const std::bad_alloc&) {
         PrintError(FillText(Texts::OpenNoMemory, {title}));
         return ExitFailed;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_arguments.h"
+#include "cli/arguments.h"
 
-int RunImport(const std::vector<std::string>& args, UsageFunction usage);
+extern const CommandSpec ImportSpec;
+
+int RunImport(const CommandLine& line);

@@ -79,7 +79,7 @@ void OnReport(void* context, unsigned message, const char16_t* name) {
 }
 
 // The nested groups expanded as the export expands them, into memory only.
-bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const CommandArguments& a) {
+bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const CommandLine& a) {
     std::u16string previousFolder = GetCurrentFolder();
     SimulatorRoot = a.Root;
     // As in the export: root-relative names are opened below the simulator folder.
@@ -110,7 +110,7 @@ bool WriteSvg(const std::u16string& path, const std::string& svg) {
     return false;
 }
 
-int Draw(const std::u16string& in, const std::u16string& out, const CommandArguments& a) {
+int Draw(const std::u16string& in, const std::u16string& out, const CommandLine& a) {
     GroupDocument document;
     std::u16string working = in;
     ResolveAgainstFileFolder = true;
@@ -124,7 +124,7 @@ int Draw(const std::u16string& in, const std::u16string& out, const CommandArgum
     Plan plan;
     plan.Title = FileNameOf(in);
     plan.Sources.push_back(plan.Title);
-    if (a.Flat) {
+    if (a.Has("--flat")) {
         if (!Flatten(plan, document, out, a))
             return ExitFailed;
     } else {
@@ -147,15 +147,25 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
             plan.Entries.push_back(FromFont(*f, source));
 }
 
-int RunPlan(const std::vector<std::string>& args, UsageFunction usage) {
-    CommandArguments a;
-    std::string problem;
-    if (!ReadCommandArguments(args, true, a, problem))
-        return problem.empty() ? ExitFailed : usage(problem.c_str());
-    if (a.Files.size() != 2)
-        return usage("plan erwartet EIN und AUS.svg");
+const CommandSpec PlanSpec{
+    "plan",
+    "EIN AUS.svg",
+    "zeichnet die Einträge von EIN von oben als SVG-Bild",
+    "Zeichnet die Einträge von EIN von oben als SVG-Bild AUS.svg: x nach rechts, z nach oben,\n"
+    "Objekte als Punkte mit einem Strich in ihrer Richtung, Gruppen als Quadrate, Texte als\n"
+    "ihr Text.\n"
+    "Rückgabewert: 0 gezeichnet, 1 wenn EIN keine Gruppendatei ist oder AUS.svg nicht\n"
+    "geschrieben werden kann, 2 bei falschem Aufruf.\n",
+    {RootOption,
+     {"--flat", OptionKind::Switch, nullptr,
+      "die verschachtelten Gruppen aufgelöst wie beim Export, jede Gruppendatei in ihrer Farbe"}},
+    2,
+    2,
+    "plan erwartet EIN und AUS.svg"};
+
+int RunPlan(const CommandLine& a) {
     std::u16string in, out;
-    if (!ProgramPath(a.Files[0], in) || !ProgramPath(a.Files[1], out))
+    if (!ProgramPath(a.Operands[0], in) || !ProgramPath(a.Operands[1], out))
         return ExitFailed;
     try {
         return Draw(in, out, a);

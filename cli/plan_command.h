@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_arguments.h"
+#include "cli/arguments.h"
 #include "cli/plan_svg.h"
 
-int RunPlan(const std::vector<std::string>& args, UsageFunction usage);
+extern const CommandSpec PlanSpec;
+
+int RunPlan(const CommandLine& line);
 
 // The entries of document as drawn, all from one source: Objects, IObjects (withGroups),
 // then Fonts.

@@ -10,6 +10,8 @@
 #include "base/text.h"
 #include "document/loader.h"
 #include "document/writer.h"
+#include "platform/folders.h"
+#include "platform/platform.h"
 #include "rotation/rotation.h"
 
 int ExportDepth = 0;
@@ -22,11 +24,23 @@ namespace {
 // every level.
 std::unordered_set<std::u16string> VisitedKeys;
 
+struct IdentityHash {
+    size_t operator()(const FileIdentity& id) const {
+        return std::hash<uint64_t>()(id.Index * 1000003u ^ id.Device);
+    }
+};
+
+// The files themselves: a name through a link to a folder spells the same file anew at every
+// level, which the names alone would follow until the path grew too long.
+std::unordered_set<FileIdentity, IdentityHash> VisitedIdentities;
+
 // One open group of the expansion: its document and the next of its IObjects to expand.
 struct Level {
     std::unique_ptr<GroupDocument> Loaded; // empty for the top document, owned by the job
     GroupDocument* Document = nullptr;
     std::u16string Key;
+    bool Identified = false;
+    FileIdentity Identity;
     size_t NextIObject = 0;
 };
 
@@ -102,6 +116,8 @@ bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document,
 void CloseLevel(std::vector<Level>& levels) {
     if (levels.size() > 1) {
         VisitedKeys.erase(levels.back().Key);
+        if (levels.back().Identified)
+            VisitedIdentities.erase(levels.back().Identity);
         VisitedGroupFiles.pop_back();
     }
     levels.pop_back();
@@ -117,11 +133,13 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     }
     const std::u16string& name = *group->Name;
     std::u16string key = FoldCase(LexicallyNormalised(name));
-    if (VisitedKeys.count(key)) {
+    Level level;
+    level.Identified =
+        IdentifyFile(PathToOpen(name, GetCurrentFolder()), level.Identity) == Identified;
+    if (VisitedKeys.count(key) || (level.Identified && VisitedIdentities.count(level.Identity))) {
         Fail(job, UM_EXPORTLOOP);
         return false;
     }
-    Level level;
     level.Loaded = std::make_unique<GroupDocument>();
     level.Document = level.Loaded.get();
     // The loader may change its copy of the name; the entry keeps its own.
@@ -137,6 +155,8 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     }
     level.Key = std::move(key);
     VisitedKeys.insert(level.Key);
+    if (level.Identified)
+        VisitedIdentities.insert(level.Identity);
     levels.push_back(std::move(level));
     ExportDepth = int(levels.size());
     GroupDocument& nested = *levels.back().Document;
@@ -184,6 +204,7 @@ void Expand(ExportJob& job, OutputSink& sink) {
     VisitedGroupFiles.clear();
     VisitedGroupFiles.shrink_to_fit();
     VisitedKeys.clear();
+    VisitedIdentities.clear();
     ExportDepth = 0;
     ResolveAgainstFileFolder = false;
     // A cancel after the last IObject still stops the export.

@@ -10,6 +10,9 @@ struct FolderItem {
     std::u16string Name;
     bool IsFolder = false; // a real folder; a link to a folder is neither folder nor file
     bool IsFile = false;   // a regular file, also when reached through a link
+    // The name's own bytes when the program's form cannot name it exactly (bytes that are not
+    // UTF-8, or a backslash, on POSIX); empty otherwise.
+    std::string InexactName;
 };
 
 // The items of folder without "." and "..". False when it cannot be read.
@@ -27,9 +30,16 @@ struct FileIdentity {
     }
 };
 
+enum IdentifyResult {
+    Identified,
+    NothingThere, // no such file or folder
+    Unreachable,  // something may be there, but cannot be reached (a folder on the way
+                  // without search permission, too many links)
+};
+
 // The identity of the file or folder that path names, found as the loader finds it (letter
-// case ignored). False when there is none.
-bool IdentifyFile(const std::u16string& path, FileIdentity& identity);
+// case ignored).
+IdentifyResult IdentifyFile(const std::u16string& path, FileIdentity& identity);
 
 // Whether standard error goes to a terminal, where a progress line may be redrawn.
 bool StandardErrorIsTerminal();

@@ -1,6 +1,7 @@
 #include "platform/folders.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,8 @@ bool ListFolder(const std::u16string& folder, std::vector<FolderItem>& items) {
             continue;
         FolderItem item;
         item.Name = Utf8ToUtf16(name);
+        if (Utf16ToUtf8(item.Name) != name || name.find('\\') != std::string::npos)
+            item.InexactName = name;
         unsigned char type = entry->d_type;
         if (type == DT_DIR) {
             item.IsFolder = true;
@@ -54,14 +57,16 @@ bool IsFolder(const std::u16string& path) {
     return !native.empty() && stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IdentifyFile(const std::u16string& path, FileIdentity& identity) {
+IdentifyResult IdentifyFile(const std::u16string& path, FileIdentity& identity) {
     std::string native = ToNativePath(path);
     struct stat st;
-    if (native.empty() || stat(native.c_str(), &st) != 0)
-        return false;
+    if (native.empty())
+        return NothingThere;
+    if (stat(native.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? NothingThere : Unreachable;
     identity.Device = uint64_t(st.st_dev);
     identity.Index = uint64_t(st.st_ino);
-    return true;
+    return Identified;
 }
 
 bool StandardErrorIsTerminal() {

@@ -44,19 +44,24 @@ bool IsFolder(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IdentifyFile(const std::u16string& path, FileIdentity& identity) {
+IdentifyResult IdentifyFile(const std::u16string& path, FileIdentity& identity) {
     HANDLE handle = CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH
+                   ? NothingThere
+                   : Unreachable;
+    }
     BY_HANDLE_FILE_INFORMATION info;
     bool ok = GetFileInformationByHandle(handle, &info) != 0;
     CloseHandle(handle);
     if (!ok)
-        return false;
+        return Unreachable;
     identity.Device = info.dwVolumeSerialNumber;
     identity.Index = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
+    return Identified;
 }
 
 bool StandardErrorIsTerminal() {

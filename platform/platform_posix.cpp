@@ -312,6 +312,19 @@ ReadResult ReadWholeFile(const std::u16string& path, std::string& bytes) {
     return ReadOk;
 }
 
+namespace {
+
+// Hidden beside the target, named after it; a name near the longest a folder holds gets a
+// short temporary name instead, or the save could not start.
+std::string TemporaryNameFor(const std::string& targetName) {
+    const std::string tail = ".tmp-XXXXXX";
+    if (1 + targetName.size() + tail.size() <= NAME_MAX)
+        return "." + targetName + tail;
+    return ".zellora" + tail;
+}
+
+} // namespace
+
 bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file) {
     file = OutputFile();
     file.TargetPath = targetPath;
@@ -329,7 +342,7 @@ bool PlatformCreateOutputFile(const std::u16string& targetPath, OutputFile& file
         return false;
     // Every name is made before the file exists and handed over without allocating, so
     // that nothing after its creation can fail and leave it behind unknown.
-    std::string native = FolderOfNative(target) + "/." + NameOfNative(target) + ".tmp-XXXXXX";
+    std::string native = FolderOfNative(target) + "/" + TemporaryNameFor(NameOfNative(target));
     std::u16string temporaryPath = Utf8ToUtf16(native);
     // An interrupt between creating the file and noting its name would leave it behind:
     // the signal waits until the name is noted.

@@ -131,10 +131,12 @@ TEST(CheckFolder, EveryKindOfFindingWithItsEntryAndEachFileReadOnce) {
         settings.RootFolder = root;
         settings.Jobs = jobs;
         std::vector<std::u16string> unreadable;
+        std::vector<std::string> inexact;
         std::vector<std::u16string> files =
-            FindGroupFiles({sim.Path, in("gut.fzlgrp")}, unreadable);
+            FindGroupFiles({sim.Path, in("gut.fzlgrp")}, unreadable, inexact);
         CheckRun run = CheckGroupFiles(files, settings);
         EXPECT_TRUE(unreadable.empty());
+        EXPECT_TRUE(inexact.empty());
         EXPECT_EQ(run.Loads, filesRead);
         ASSERT_EQ(run.Files.size(), 9u);
         EXPECT_EQ(run.Files[0], in("Gruppen\\fern.fzlgrp"));

@@ -4,6 +4,7 @@
 set -u
 # shellcheck source=cli_setup.sh
 . "$(dirname "${BASH_SOURCE[0]}")/cli_setup.sh"
+sarif_results=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/sarif/sarif_results.py
 
 same() { # description, expected text, file with the actual text (a Windows program's CRs dropped)
   if [ "$2" = "$(tr -d '\r' <"$3")" ]; then passes=$((passes + 1)); else
@@ -73,6 +74,25 @@ same "one JSON object per line" "{\"file\": \"$(json_shown "$sim/kaputt.fzlgrp")
 check "every line is valid JSON" python3 -c 'import json,sys; [json.loads(l) for l in open(sys.argv[1])]' "$work/out"
 same "summary with --json" "2 Dateien geprüft, 6 Befunde in 2 Dateien" "$work/err"
 
+# SARIF for code hosts: valid against the 2.1.0 schema, names below the current directory
+# relative to it, the entry as logical location, the kinds as rules.
+run check --format sarif --jobs 1 --root "$(arg "$sim")" sim/verweise.fzlgrp sim/kaputt.fzlgrp "$(arg "$sim/Ring")" >"$work/out.sarif" 2>"$work/err"
+check "findings exit 1 with --format sarif" test $? -eq 1
+/usr/bin/python3 "$sarif_results" "$work/out.sarif" >"$work/out"
+check "the SARIF log is valid against the schema" test $? -eq 0
+b=$(inside "$sim/Ring/B.efzlgrp")
+same "one result per finding" "loop | %SRCROOT%:sim/Ring/A.FZLGRP | iobjects[0] | Eintrag iobjects[0] \"$b\": $loop $(inside "$sim/Ring/A.FZLGRP") $selbst
+loop | %SRCROOT%:sim/Ring/B.efzlgrp | iobjects[0] | Eintrag iobjects[0] \"$(inside "$sim/Ring/..\\Ring\\a.fzlgrp")\": $loop $b $selbst
+xml-error | %SRCROOT%:sim/kaputt.fzlgrp | - | fehlerhafte XML-Datei: no element found at line 2
+missing | %SRCROOT%:sim/verweise.fzlgrp | objects[0] | Eintrag objects[0] \"$(inside "$sim/fehlt.fzlobj")\": Datei nicht gefunden
+wrong-kind | %SRCROOT%:sim/verweise.fzlgrp | objects[1] | Eintrag objects[1] \"$(inside "$sim/gut.fzlgrp")\": als Objekt eingetragen, ist aber eine Gruppendatei
+bad-reference | %SRCROOT%:sim/verweise.fzlgrp | objects[2] | Eintrag objects[2] \"\\Objekte\\Weder.fzlobj\": keine Gruppen- oder Objektdatei: weder eine Gruppen- noch eine Objektdatei
+wrong-kind | %SRCROOT%:sim/verweise.fzlgrp | iobjects[0] | Eintrag iobjects[0] \"$(inside "$sim/objekte/lampe.fzlobj")\": als Gruppe eingetragen, ist aber eine Objektdatei
+missing | %SRCROOT%:sim/verweise.fzlgrp | fonts[0] | Eintrag fonts[0] \"$(inside "$sim/weg.txt")\": Datei nicht gefunden" "$work/out"
+run check --format sarif "$(arg "$examples/sim")" >"$work/out.sarif" 2>/dev/null
+/usr/bin/python3 "$sarif_results" "$work/out.sarif" >"$work/out"
+check "names outside the current directory are absolute file URIs" grep -q "^missing | :file:///" "$work/out"
+
 # The example simulator folder has no finding with its root, and root-relative names are
 # missing without it (they are then looked for in the current directory).
 run check --root "$(arg "$examples/sim")" "$(arg "$examples/sim")" >"$work/out" 2>"$work/err"
@@ -82,14 +102,46 @@ same "...only the summary" "3 Dateien geprüft, 0 Befunde in 0 Dateien" "$work/e
 run check --json "$(arg "$examples/sim")" >"$work/out" 2>/dev/null
 check "without the root, root-relative names are missing" test "$(grep -c '"problem": "missing"' "$work/out")" = 4
 
+if [ -z "$runner" ]; then
+  # Linux names that the program's form cannot hold are refused by name, never read as
+  # another file; control characters in names reach the terminal escaped.
+  odd="$work/namen"
+  mkdir -p "$odd/a"
+  group "$odd/a\\b.fzlgrp" "$(object fehlt.fzlobj)"
+  group "$odd/a/b.fzlgrp" ""
+  group "$odd/$(printf 'b\366hnhof.fzlgrp')" ""
+  group "$odd/$(printf 'rot\033[31m.fzlgrp')" "$(object fehlt.fzlobj)"
+  run check "$odd" >"$work/out" 2>"$work/err"
+  check "inexact names exit 1" test $? -eq 1
+  same "the findings, with the control character escaped" "$odd/rot\\u001b[31m.fzlgrp: Eintrag objects[0] \"$(inside "$odd/fehlt.fzlobj")\": Datei nicht gefunden" "$work/out"
+  same "each inexact name said, nothing checked under another name" "zellora-cli: $odd/a\\b.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
+zellora-cli: $odd/b\\xf6hnhof.fzlgrp: Dieser Name kann nicht genau dargestellt werden: er enthält Bytes, die kein UTF-8 sind, oder einen \\. Er wurde nicht geprüft.
+2 Dateien geprüft, 1 Befunde in 1 Dateien" "$work/err"
+
+  # A group in a folder without search permission is unreadable, not missing (run as another
+  # user when the test runs as the superuser, whom no permission stops).
+  other=()
+  [ "$(id -u)" -eq 0 ] && other=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  closed="$work/zu"
+  mkdir -p "$closed/bin" "$closed/sim/innen"
+  cp "$cli" "$(dirname "$cli")"/librotation.so* "$closed/bin/"
+  group "$closed/sim/aussen.fzlgrp" "$(iobject 'innen\x.fzlgrp')"
+  group "$closed/sim/innen/x.fzlgrp" ""
+  chmod -R a+rX "$work"
+  chmod a-x "$closed/sim/innen"
+  LD_LIBRARY_PATH="$closed/bin" "${other[@]}" "$closed/bin/$(basename "$cli")" check "$closed/sim/aussen.fzlgrp" >"$work/out" 2>/dev/null
+  same "a group behind a closed folder is unreadable" "$closed/sim/aussen.fzlgrp: Eintrag iobjects[0] \"$(inside "$closed/sim/innen/x.fzlgrp")\": keine Gruppen- oder Objektdatei: konnte nicht geöffnet werden: Permission denied" "$work/out"
+  chmod a+x "$closed/sim/innen"
+fi
+
 # usage
-for bad in "check" "check --jobs 0 $sim" "check --jobs zwei $sim" "check --root" "check --schnell $sim"; do
+for bad in "check" "check --format xml $sim" "check --format" "check --jobs 0 $sim" "check --jobs zwei $sim" "check --root" "check --schnell $sim"; do
   # shellcheck disable=SC2086
   run $bad >/dev/null 2>&1
   check "usage error: $bad" test $? -eq 2
 done
 run --help >"$work/out"
-check "--help lists check" grep -q "zellora-cli check \[--root ORDNER\] \[--json\] \[--jobs N\] PFAD" "$work/out"
+check "--help lists check" grep -q "zellora-cli check \[--root ORDNER\] \[--format text|json|sarif\] \[--json\] \[--jobs N\] PFAD" "$work/out"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

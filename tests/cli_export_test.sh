@@ -57,6 +57,17 @@ check "loop message names the output" test "$(cat "$work/err")" = \
   "Fehler beim Exportieren zu $(inside "$work/loop/out.fzlgrp"): Endlosschleife"
 check "no OUT and no temporary file" test "$(ls "$work/loop")" = "$(printf 'A.fzlgrp\ntop.fzlgrp')"
 
+# A loop through a link to a folder: the same file under a longer name at every level.
+mkdir "$work/linked"
+printf '<GRUPPENOBJECT><Props/><IObject><Props Name="L\\A.fzlgrp"/></IObject></GRUPPENOBJECT>' \
+  >"$work/linked/A.fzlgrp"
+ln -s . "$work/linked/L"
+"$cli" export --root "$sim" "$work/linked/A.fzlgrp" "$work/linked/out.fzlgrp" 2>"$work/err"
+check "a loop through a folder link fails as a loop" test "$(cat "$work/err")" = \
+  "Fehler beim Exportieren zu $(inside "$work/linked/out.fzlgrp"): Endlosschleife"
+"$cli" check --root "$sim" "$work/linked/A.fzlgrp" >"$work/out" 2>/dev/null
+check "...as check says" grep -q "Endlosschleife" "$work/out"
+
 "$cli" export --root "$sim" "$scene" "$work/fehlt/out.fzlgrp" 2>"$work/err"
 check "uncreatable OUT fails" test $? -eq 1
 check "cannot-create message" test "$(cat "$work/err")" = \

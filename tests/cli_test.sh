@@ -4,6 +4,7 @@ set -u
 cli=$1
 examples=$2
 version=$3
+manpage=$examples/../package/linux/zellora-cli.1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # shellcheck source=checks.sh
@@ -95,8 +96,33 @@ check "a pipe as OUT is refused with the reason" test "$(cat "$work/err")" = "$(
 check "no command is a usage error" test $? -eq 2
 "$cli" resave --encoding latin9 a b >/dev/null 2>&1
 check "unknown encoding is a usage error" test $? -eq 2
-check "--help" "$cli" --help >/dev/null
+"$cli" --help >"$work/overview"
+check "--help" test $? -eq 0
+# Every command answers --help, -h and "help CMD" with the same text, whose first line is the
+# synopsis the overview lists; every usage error is the problem, that synopsis and the hint.
+for command in info resave export import plan check; do
+  "$cli" "$command" --help >"$work/help" 2>&1
+  check "$command --help exits 0" test $? -eq 0
+  check "$command -h says the same" cmp -s "$work/help" <("$cli" "$command" -h)
+  check "help $command says the same" cmp -s "$work/help" <("$cli" help "$command")
+  synopsis=$(head -n 1 "$work/help")
+  check "$command: the overview lists its synopsis" grep -qxF "  ${synopsis#Aufruf: }" "$work/overview"
+  check "$command: the man page shows the same synopsis" grep -qxF "${synopsis#Aufruf: }" <(sed 's/\\-/-/g' "$manpage")
+  for option in $(grep -o '^  --[a-z]*' "$work/help" | grep -v -- --help); do
+    check "$command: the man page explains $option" grep -q "^\.BI\? $(sed 's/-/\\\\-/g' <<<"$option")\b" "$manpage"
+  done
+  "$cli" "$command" --schnell a b >/dev/null 2>"$work/err"
+  check "$command: an unknown option exits 2" test $? -eq 2
+  check "$command: one form for every usage error" test "$(cat "$work/err")" = "zellora-cli: unbekannte Option: --schnell
+$synopsis
+„zellora-cli $command --help“ zeigt mehr."
+done
+"$cli" help gibtsnicht >/dev/null 2>"$work/err"
+check "help of an unknown command is a usage error" test $? -eq 2
+check "...naming it" grep -qx "zellora-cli: unbekannter Befehl: gibtsnicht" "$work/err"
+check "texts with umlauts" grep -q "prüft Gruppendateien" "$work/overview"
 check "--version names the project's version" test "$("$cli" --version)" = "zellora-cli $version"
+check "the man page names the same version" grep -q "zellora\\\\-cli $version" "$manpage"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

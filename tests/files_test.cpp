@@ -45,6 +45,20 @@ void MakeReadOnly(const ScratchFolder& folder, const std::string& name) {
 #endif
 }
 
+#ifndef _WIN32
+TEST(OutputFiles, NamesUpToTheLongestAFolderHoldsAreWritten) {
+    ScratchFolder folder;
+    for (size_t length : {243u, 244u, 255u}) {
+        SCOPED_TRACE(length);
+        const std::string name = std::string(length - 7, 'a') + ".fzlgrp";
+        EXPECT_TRUE(Replace(folder.File(name), "neu"));
+        EXPECT_TRUE(Replace(folder.File(name), "neuer"));
+        EXPECT_EQ(folder.Read(name), "neuer");
+    }
+    EXPECT_EQ(folder.Names().size(), 3u); // and no temporary file
+}
+#endif
+
 TEST(OutputFiles, AReadOnlyFileIsRefusedAndKept) {
     ScratchFolder folder;
     folder.Write("fest.fzlgrp", "alt");
