@@ -1,6 +1,9 @@
 #include "document/writer.h"
 
 #include <new>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "base/text.h"
 #include "document/entry_fields.h"
@@ -68,6 +71,44 @@ Text Writable(const Text& text) {
     for (char16_t& c : out)
         if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF)
             c = 0xFFFD;
+    return out;
+}
+
+// The header's attributes, "name=\"value\" " each, with every character of a name that
+// ISO-8859-1 has no byte for made '_' (written as '?', no parser would take the name), and
+// '_' added while the name is taken, so that no attribute stands twice. Values keep their
+// characters (they become '?', as in every text). A header of another form is kept.
+Text Latin1HeaderNames(const Text& header) {
+    std::vector<std::pair<Text, Text>> attributes; // name, the rest up to the next name
+    std::set<Text> taken;
+    for (size_t at = 0; at < header.size();) {
+        size_t equals = header.find(u"=\"", at);
+        size_t close = equals == Text::npos ? Text::npos : header.find(u'"', equals + 2);
+        if (close == Text::npos)
+            return header;
+        size_t next = header.find_first_not_of(u' ', close + 1);
+        next = next == Text::npos ? header.size() : next;
+        attributes.emplace_back(header.substr(at, equals - at),
+                                header.substr(equals, next - equals));
+        taken.insert(attributes.back().first);
+        at = next;
+    }
+    Text out;
+    for (auto& [name, rest] : attributes) {
+        bool changed = false;
+        for (char16_t& c : name) {
+            if (c > 0xFF) {
+                c = u'_';
+                changed = true;
+            }
+        }
+        if (changed) {
+            while (taken.count(name))
+                name += u'_';
+            taken.insert(name);
+        }
+        out += name + rest;
+    }
     return out;
 }
 
@@ -213,7 +254,8 @@ void WriteDocumentHead(OutputSink& sink, const GroupDocument& document) {
     if (document.HeaderText) {
         bool lostInHeader = false; // the header is not part of the lost-character report
         Text header = Writable(*document.HeaderText);
-        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(header) : Utf16ToLatin1(header, lostInHeader));
+        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(header)
+                                   : Utf16ToLatin1(Latin1HeaderNames(header), lostInHeader));
     }
     WriteBytes(sink, "/>");
 }

@@ -139,6 +139,28 @@ TEST_F(WriterTest, Latin1ConvertsItselfAndReportsLossOnlyForEntries) {
     EXPECT_EQ(UnicodeLost, 0);
 }
 
+TEST_F(WriterTest, Latin1HeaderNamesStayNamesAndStayDistinct) {
+    struct Case {
+        const char16_t* Header;
+        const char* Written;
+    } cases[] = {
+        {u"Autor\u0151=\"\u20AC\" ", "Autor_=\"?\" "},
+        {u"Autor\u0151=\"a\" Autor_=\"b\" Autor\u0171=\"c\" ",
+         "Autor__=\"a\" Autor_=\"b\" Autor___=\"c\" "},
+        {u"Gr\u00F6\u00DFe=\"1\" \u4E2D=\"2\" ", "Gr\xF6\xDF"
+                                                 "e=\"1\" _=\"2\" "},
+    };
+    for (const Case& c : cases) {
+        GroupDocument document;
+        document.HeaderText = c.Header;
+        const std::string saved = Format(document, 0);
+        EXPECT_EQ(saved, Latin1Head + "<Props " + c.Written + "/>" + Tail);
+        std::string bytes = saved;
+        GroupDocument reloaded;
+        EXPECT_EQ(LoadGroupDocumentFromBytes(bytes, u"Z:\\a.fzlgrp", &reloaded), LoadOk);
+    }
+}
+
 TEST_F(WriterTest, NumbersAreRoundedLikeCAndNeverLocalised) {
     GroupDocument document;
     ObjectEntry& e = AddObject(document, document.Objects);
