@@ -33,7 +33,7 @@ void SelectLine(int32_t line) {
 
 void ShowAddFailure(LoadResult result) {
     switch (result) {
-    case LoadXmlError: WarningBox(TextAddBadXml, AddTitle, MainWindow); break;
+    case LoadXmlError: WarningBox(TextBadXml, AddTitle, MainWindow); break;
     case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
     case LoadNoMemory: WarningBox(TextNoMemory, AddTitle, MainWindow); break;
     case LoadNotGroupFile: WarningBox(TextNotGroupFile, AddTitle, MainWindow); break;

@@ -241,7 +241,7 @@ void CommitCheck(HWND panel, int id) {
 void ShowBrowseFailure(LoadResult result, HWND panel) {
     switch (result) {
     case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
-    case LoadXmlError: WarningBox(TextPanelBadXml, Panel.BrowseTitle, panel); break;
+    case LoadXmlError: WarningBox(TextBadXml, Panel.BrowseTitle, panel); break;
     case LoadNoMemory: WarningBox(TextNoMemory, Panel.BrowseTitle, panel); break;
     case LoadNotGroupFile: WarningBox(TextNotGroupFile, Panel.BrowseTitle, panel); break;
     case LoadOk:

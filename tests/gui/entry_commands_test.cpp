@@ -83,7 +83,7 @@ struct UnusableFile {
 TEST_F(EntryCommandsTest, AFileThatCannotBeAddedIsReportedAndChangesOnlyTheFlag) {
     const UnusableFile cases[] = {
         {"kaputt.fzlgrp", "<GRUPPENOBJECT>\r\n<Object",
-         u"kaputt.fzlgrp ist eine ungueltige XML-Datei"},
+         u"kaputt.fzlgrp ist eine fehlerhafte XML-Datei!"},
         {"fremd.fzlgrp", "<?xml version=\"1.0\"?>\r\n<Irgendwas/>",
          u"fremd.fzlgrp ist weder eine Gruppen- noch ein Objektdatei"},
         {"fehlt.fzlobj", "", nullptr},

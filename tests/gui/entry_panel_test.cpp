@@ -553,7 +553,7 @@ TEST_F(PanelTest, AnUnusableFileIsRefusedAndForgotten) {
     Notify(IDC_CHOOSE_FILE, BN_CLICKED);
     ASSERT_EQ(Script.Messages.size(), 2u);
     EXPECT_NE(Script.Messages[0].Text.find(u" at line 2"), std::u16string::npos);
-    ExpectMessage(1, u"kaputt.fzlobj ist eine ungÜltige XML-Datei", Warning, EntryPanel);
+    ExpectMessage(1, u"kaputt.fzlobj ist eine fehlerhafte XML-Datei!", Warning, EntryPanel);
 
     Script.DialogAnswers.push_back({true, foreign, 1});
     Notify(IDC_CHOOSE_FILE, BN_CLICKED);

@@ -324,7 +324,7 @@ TEST_F(ExportTest, CancelWaitsForTheWorkerAndKeepsNothing) {
                         [&](HWND dialog) {
                             EXPECT_EQ(WindowText(dialog), u"Exportieren");
                             HWND button = GetDlgItem(dialog, IDCANCEL);
-                            EXPECT_EQ(WindowText(button), u"Abrechen");
+                            EXPECT_EQ(WindowText(button), u"Abbrechen");
                             cancel(dialog);
                             for (int i = 0; i < 100 && IsWindowEnabled(button); ++i) {
                                 Pump();

@@ -152,7 +152,7 @@ TEST_F(PathsDialogTest, WithADocumentItOffersTheAdjustmentAndShowsAMissingFileEm
     Command(IDM_NEW);
     DeleteTestFile(Options);
     PressInDialog({}, [&](HWND dialog) {
-        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), u"Abrechen");
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), u"Abbrechen");
         EXPECT_TRUE(Visible(GetDlgItem(dialog, IDC_ADJUST_PATH_NAMES)));
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_ADJUST_PATH_NAMES)), u"Pfade anpassen");
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_PATH_SHOWN)), u"");

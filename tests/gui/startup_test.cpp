@@ -155,7 +155,7 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
     };
     const Item items[] = {
         {0, IDM_NEW, u"Neu\tStrg+N", 0},
-        {0, IDM_OPEN, u"Öffnen\tStrg+0", 0},
+        {0, IDM_OPEN, u"Öffnen\tStrg+O", 0},
         {0, IDM_SAVE, u"Speichern\tStrg+S", 0},
         {0, IDM_SAVE_AS, u"Speichern unter", 0},
         {0, 0, u"", MF_SEPARATOR},
