@@ -72,8 +72,14 @@ void SetControlText(HWND panel, int id, const std::u16string& text) {
     SetDlgItemTextW(panel, id, W(text));
 }
 
+// The zoom factor and the blink interval, against position and rotation.
+bool IsFactorField(int id) {
+    return id == IDC_ZOOM_FACTOR || id == IDC_BLINK_INTERVAL;
+}
+
 void SetNumber(HWND panel, int id, double value) {
-    SetControlText(panel, id, FormatPanelNumber(value));
+    SetControlText(panel, id,
+                   FormatPanelNumber(value, IsFactorField(id) ? FactorDecimals : PositionDecimals));
 }
 
 double* NumberField(ObjectEntry& entry, int id) {

@@ -66,7 +66,7 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
     EXPECT_EQ(style & (WS_CHILD | WS_BORDER), LONG(WS_CHILD | WS_BORDER));
     EXPECT_EQ(GetParent(EntryPanel), Window);
     // The template gives the panel's inside; its border lies around that.
-    const RECT frame = DialogRect(EntryPanel, 15, 130, 274, 205);
+    const RECT frame = DialogRect(EntryPanel, 15, 130, 274, 227);
     RECT at{};
     GetClientRect(EntryPanel, &at);
     MapWindowPoints(EntryPanel, Window, reinterpret_cast<POINT*>(&at), 2);
@@ -80,14 +80,20 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
     const ControlCase cases[] = {
         {IDC_FILE_NAME, u"Edit", nullptr, ES_READONLY, 44, 7, 124, 12},
         {IDC_CHOOSE_FILE, u"Button", u"...", 0, 178, 4, 27, 16},
-        {IDC_SHOW_ON, u"ComboBox", nullptr, combo, 89, 62, 114, 0},
-        {IDC_HIDE_ON, u"ComboBox", nullptr, combo, 89, 79, 114, 0},
-        {IDC_FAR_VISIBLE, u"Button", u"weit sichtbar", BS_AUTOCHECKBOX, 15, 113, 55, 10},
-        {IDC_ZOOM_FACTOR, u"Edit", nullptr, edit, 167, 130, 25, 12},
-        {IDC_BLINK_INTERVAL, u"Edit", nullptr, edit, 167, 143, 25, 12},
-        {IDC_DYNAMIC_VISIBILITY, u"ComboBox", nullptr, combo | CBS_SORT, 18, 174, 247, 0},
+        {IDC_POSITION_X, u"Edit", nullptr, edit, 24, 33, 60, 12},
+        {IDC_POSITION_Y, u"Edit", nullptr, edit, 24, 47, 60, 12},
+        {IDC_POSITION_Z, u"Edit", nullptr, edit, 24, 61, 60, 12},
+        {IDC_ROTATION_X, u"Edit", nullptr, edit, 156, 33, 60, 12},
+        {IDC_ROTATION_Y, u"Edit", nullptr, edit, 156, 47, 60, 12},
+        {IDC_ROTATION_Z, u"Edit", nullptr, edit, 156, 61, 60, 12},
+        {IDC_SHOW_ON, u"ComboBox", nullptr, combo, 89, 84, 114, 0},
+        {IDC_HIDE_ON, u"ComboBox", nullptr, combo, 89, 101, 114, 0},
+        {IDC_FAR_VISIBLE, u"Button", u"weit sichtbar", BS_AUTOCHECKBOX, 15, 135, 55, 10},
+        {IDC_ZOOM_FACTOR, u"Edit", nullptr, edit, 167, 152, 60, 12},
+        {IDC_BLINK_INTERVAL, u"Edit", nullptr, edit, 167, 165, 60, 12},
+        {IDC_DYNAMIC_VISIBILITY, u"ComboBox", nullptr, combo | CBS_SORT, 18, 196, 247, 0},
         {IDC_FIXED_DYNAMIC_VISIBILITY, u"Button", u"Objekt in Sichtweite ändert Sichtbarkeit nicht",
-         BS_AUTOCHECKBOX, 18, 189, 183, 10},
+         BS_AUTOCHECKBOX, 18, 211, 183, 10},
     };
     for (const ControlCase& c : cases) {
         HWND control = Field(c.Id);
@@ -105,9 +111,6 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
         if (c.Height != 0) {
             EXPECT_EQ(rect.bottom, expected.bottom) << c.Id;
         }
-    }
-    for (int id = IDC_POSITION_X; id <= IDC_ROTATION_Z; ++id) {
-        EXPECT_EQ(lstrcmpiW(W(ClassOf(Field(id))), L"Edit"), 0) << id;
     }
 
     std::set<std::u16string> texts;
@@ -186,11 +189,11 @@ TEST_F(PanelTest, ShowsTheSelectedEntryAndHidesForLabels) {
     ASSERT_TRUE(Visible(EntryPanel));
     const std::pair<int, const char16_t*> shown[] = {
         {IDC_FILE_NAME, u"C:\\Sim\\voll.fzlobj"},
-        {IDC_POSITION_X, u"1.23"},
+        {IDC_POSITION_X, u"1.239"},
         {IDC_POSITION_Y, u"-0.50"},
         {IDC_POSITION_Z, u"12.00"},
-        {IDC_ROTATION_X, u"0.28"},
-        {IDC_ROTATION_Y, u"-0.00"},
+        {IDC_ROTATION_X, u"0.29"},
+        {IDC_ROTATION_Y, u"-0.005"},
         {IDC_ROTATION_Z, u"-2.75"},
         {IDC_ZOOM_FACTOR, u"-1.00"},
         {IDC_BLINK_INTERVAL, u"3000000000.50"},
@@ -218,7 +221,46 @@ TEST_F(PanelTest, ShowsTheSelectedEntryAndHidesForLabels) {
     EXPECT_FALSE(Visible(EntryPanel));
 }
 
-// Values the two-decimal display cannot show, and values the fields would refuse if typed.
+// The width the field's text takes in the field's font, against the room its edit rectangle
+// has: a text wider than the room scrolls and is not seen whole.
+bool ShowsWhole(HWND field) {
+    std::vector<wchar_t> text(size_t(GetWindowTextLengthW(field)) + 1, L'\0');
+    const int length = GetWindowTextW(field, text.data(), int(text.size()));
+    HDC context = GetDC(field);
+    HGDIOBJ before =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(context, text.data(), length, &size);
+    SelectObject(context, before);
+    ReleaseDC(field, context);
+    RECT room{};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    return size.cx <= room.right - room.left;
+}
+
+TEST_F(PanelTest, NumbersAreShownRoundedAndWhole) {
+    Open(WriteTestFile(
+        "breit.fzlgrp",
+        GroupFile(Entry("Object", "Name=\"C:\\b.fzlobj\" Position=\"1234.567;-12345.678;5.8\" "
+                                  "Rotation=\"-359.999;10.375;-0.29\" "
+                                  "ZoomFaktor=\"-1234.567891\" BlinkIntervall=\"-12345.125\""))));
+    SelectLine(0);
+    const std::pair<int, const char16_t*> shown[] = {
+        {IDC_POSITION_X, u"1234.567"},      {IDC_POSITION_Y, u"-12345.678"},
+        {IDC_POSITION_Z, u"5.80"},          {IDC_ROTATION_X, u"-359.999"},
+        {IDC_ROTATION_Y, u"10.375"},        {IDC_ROTATION_Z, u"-0.29"},
+        {IDC_ZOOM_FACTOR, u"-1234.567891"}, {IDC_BLINK_INTERVAL, u"-12345.125"},
+    };
+    for (const auto& [id, text] : shown) {
+        EXPECT_EQ(FieldText(id), text) << id;
+        // The widest text a position or rotation field shows in practice, in every field.
+        EXPECT_TRUE(ShowsWhole(Field(id))) << id;
+        Type(id, u"-12345.678");
+        EXPECT_TRUE(ShowsWhole(Field(id))) << id;
+    }
+}
+
+// Values with more decimals than a save writes, and values the fields would refuse if typed.
 const std::string Awkward =
     "Name=\"C:\\Sim\\krumm.fzlobj\" Position=\"1234.56;0.29;-0.005\" "
     "Rotation=\"400;-2.756;-720\" ZoomFaktor=\"-12345938\" BlinkIntervall=\"0.123\" "
