@@ -94,21 +94,23 @@ void OnRemoveEntry() {
     if (!DocumentOpen) {
         return;
     }
-    Modified = true;
+    // Without a selected line there is nothing the user chose to remove.
     const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
+    if (line.Array == EntryArray::None) {
+        return;
+    }
+    Modified = true;
     switch (line.Array) {
     case EntryArray::IObjects: RemoveAt(CurrentDocument.IObjects, line.Index); break;
     case EntryArray::Objects: RemoveAt(CurrentDocument.Objects, line.Index); break;
     case EntryArray::Fonts: RemoveAt(CurrentDocument.Fonts, line.Index); break;
     case EntryArray::None: break;
     }
-    if (line.Array != EntryArray::None) {
-        if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
-            CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
-            ShowWindow(EntryPanel, SW_HIDE);
-        }
-        RefillEntryList();
+    if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
+        CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
+        ShowWindow(EntryPanel, SW_HIDE);
     }
+    RefillEntryList();
     SelectLine(0);
 }
 
