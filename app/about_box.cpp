@@ -36,10 +36,11 @@ void OnInitAboutBox(HWND dialog) {
     SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(AboutLinkFont), TRUE);
 }
 
-// Only OK (or Enter) closes the box; Escape and the close box leave it open.
+// OK, Enter, Escape and the close box close the box, as in every dialog.
 INT_PTR OnAboutCommand(HWND dialog, WORD id) {
     switch (id) {
-    case IDOK: EndDialog(dialog, 0); return TRUE;
+    case IDOK:
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
     case IDC_ABOUT_LINK:
         Ui.ShellOpen(dialog, nullptr, WebAddress, nullptr, nullptr, SW_SHOW);
         return FALSE;

@@ -33,7 +33,7 @@ void SelectLine(int32_t line) {
 
 void ShowAddFailure(LoadResult result) {
     switch (result) {
-    case LoadXmlError: WarningBox(TextAddBadXml, AddTitle, MainWindow); break;
+    case LoadXmlError: WarningBox(TextBadXml, AddTitle, MainWindow); break;
     case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
     case LoadNoMemory: WarningBox(TextNoMemory, AddTitle, MainWindow); break;
     case LoadNotGroupFile: WarningBox(TextNotGroupFile, AddTitle, MainWindow); break;
@@ -94,21 +94,23 @@ void OnRemoveEntry() {
     if (!DocumentOpen) {
         return;
     }
-    Modified = true;
+    // Without a selected line there is nothing the user chose to remove.
     const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
+    if (line.Array == EntryArray::None) {
+        return;
+    }
+    Modified = true;
     switch (line.Array) {
     case EntryArray::IObjects: RemoveAt(CurrentDocument.IObjects, line.Index); break;
     case EntryArray::Objects: RemoveAt(CurrentDocument.Objects, line.Index); break;
     case EntryArray::Fonts: RemoveAt(CurrentDocument.Fonts, line.Index); break;
     case EntryArray::None: break;
     }
-    if (line.Array != EntryArray::None) {
-        if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
-            CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
-            ShowWindow(EntryPanel, SW_HIDE);
-        }
-        RefillEntryList();
+    if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
+        CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
+        ShowWindow(EntryPanel, SW_HIDE);
     }
+    RefillEntryList();
     SelectLine(0);
 }
 

@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
+#include "base/text.h"
 #include "panel/entry_panel.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
@@ -30,19 +31,48 @@ std::u16string ModuleFilePath() {
     }
 }
 
+namespace {
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+// Where the program's own part of the command line ends, with its quotes. The full module
+// path, in any letter case, is looked for first, so that an unquoted path with blanks is
+// skipped whole; otherwise the part ends at its closing quote or at the first blank.
+size_t ProgramPartEnd(const std::u16string& commandLine, const std::u16string& modulePath) {
+    const bool quoted = !commandLine.empty() && commandLine.front() == u'"';
+    const size_t start = quoted ? 1 : 0;
+    size_t end = std::u16string::npos;
+    if (!modulePath.empty() &&
+        EqualsIgnoreCase(commandLine.substr(start, modulePath.size()), modulePath)) {
+        end = start + modulePath.size();
+        if (quoted && end < commandLine.size() && commandLine[end] == u'"') {
+            ++end;
+        }
+    } else if (quoted) {
+        end = commandLine.find(u'"', start);
+        end = end == std::u16string::npos ? end : end + 1;
+    } else {
+        end = size_t(std::find_if(commandLine.begin(), commandLine.end(), IsBlank) -
+                     commandLine.begin());
+    }
+    return std::min(end, commandLine.size());
+}
+
+} // namespace
+
 std::u16string PickCommandLineFileName(const std::u16string& commandLine,
                                        const std::u16string& modulePath) {
-    if (!modulePath.empty() && commandLine.find(modulePath) != std::u16string::npos) {
-        // Quote, program path, quote, blank, quote: the name follows, with its closing quote.
-        // A bare name behind the quoted program path has too few quotes and is not taken.
-        if (std::count(commandLine.begin(), commandLine.end(), u'"') <= 3) {
-            return {};
-        }
-        const size_t start = modulePath.size() + 4;
-        return start < commandLine.size() ? commandLine.substr(start) : std::u16string();
+    size_t begin = ProgramPartEnd(commandLine, modulePath);
+    size_t end = commandLine.size();
+    while (begin < end && IsBlank(commandLine[begin])) {
+        ++begin;
     }
-    const size_t blank = commandLine.find(u' ');
-    return blank == std::u16string::npos ? std::u16string() : commandLine.substr(blank + 1);
+    while (end > begin && IsBlank(commandLine[end - 1])) {
+        --end;
+    }
+    return commandLine.substr(begin, end - begin);
 }
 
 namespace {

@@ -8,8 +8,8 @@
 
 // The full path of the program file.
 std::u16string ModuleFilePath();
-// The file name in a command line, as the system's shell passes it: the quoted program path,
-// a blank and the quoted file name. The name keeps its closing quote; opening drops it.
+// The file name in a command line: whatever follows the program's path (quoted or not),
+// without the blanks around it. A quoted name keeps its quotes; opening drops them.
 std::u16string PickCommandLineFileName(const std::u16string& commandLine,
                                        const std::u16string& modulePath);
 // Routes each message: accelerators first (but for Ctrl+C and Ctrl+V in a text field of the

@@ -16,7 +16,7 @@ inline constexpr char16_t TextAddButton[] = u"Hinzufügen";
 inline constexpr char16_t TextRemoveButton[] = u"Löschen";
 inline constexpr char16_t TextListFontFace[] = u"Tahoma";
 
-inline constexpr char16_t TextSavePrompt[] = u"Veraenderungen in %s speichern?";
+inline constexpr char16_t TextSavePrompt[] = u"Veränderungen in %s speichern?";
 inline constexpr const char16_t* TextIsObjectFile = Texts::OpenObjectFile;
 inline constexpr const char16_t* TextBadXml = Texts::OpenXmlError;
 inline constexpr const char16_t* TextOpenFailed = Texts::OpenFailed;
@@ -57,8 +57,6 @@ inline constexpr char16_t InstallKey[] = u"SOFTWARE\\Ferrolino-Group\\Install";
 inline constexpr char16_t InstallPathsValue[] = u"Paths";
 
 // Adding entries and the entry panel.
-inline constexpr char16_t TextAddBadXml[] = u"%s ist eine ungueltige XML-Datei";
-inline constexpr char16_t TextPanelBadXml[] = u"%s ist eine ungÜltige XML-Datei";
 inline constexpr char16_t TextNotANumber[] = u"Bitte geben Sie eine Zahl ein!";
 inline constexpr char16_t TextNotARotation[] = u"Bitte geben Sie eine korrekte Zahl ein!";
 // What "nur sichtbar bei" and "nur unsichtbar bei" offer: the simulator's signal aspects and

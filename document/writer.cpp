@@ -124,9 +124,14 @@ void WriteEntryText(OutputSink& sink, const Text& text) {
         UnicodeLostPending = 1;
 }
 
-void ShortenName(OptText& name) {
-    if (name)
-        MakeRelativePath(*name);
+// The name as the file stores it, shortened against the simulator folder and the folder of
+// the file being written. The entry keeps its complete name: after a save it must still
+// resolve, and be written anew, from wherever the document goes next.
+Text StoredName(const OptText& name) {
+    if (!name)
+        return Text();
+    Text shortened = *name;
+    return EscapeAttributeValue(MakeRelativePath(shortened));
 }
 
 // An entry is written in two parts: the element's start with the attributes whose values are
@@ -149,7 +154,7 @@ std::string ObjectStartAndAsciiAttributes(const ObjectEntry& entry, const char* 
 
 Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementName) {
     Text piece;
-    AppendTextAttribute(piece, AttributeName<&ObjectEntry::Name>(), ValueOrEmpty(entry.Name));
+    AppendTextAttribute(piece, AttributeName<&ObjectEntry::Name>(), StoredName(entry.Name));
     AppendFormula(piece, AttributeName<&ObjectEntry::ShowOn>(), entry.ShowOn);
     // The two encodings have always written these groups in different orders.
     if (WriteUtf8) {
@@ -203,7 +208,7 @@ std::string FontStartAndAsciiAttributes(const FontEntry& font) {
 
 Text FontTextAttributesAndEnd(const FontEntry& font) {
     Text piece;
-    AppendTextAttribute(piece, AttributeName<&FontEntry::Name>(), ValueOrEmpty(font.Name));
+    AppendTextAttribute(piece, AttributeName<&FontEntry::Name>(), StoredName(font.Name));
     AppendTextAttribute(piece, AttributeName<&FontEntry::DefaultText>(),
                         ValueOrEmpty(font.DefaultText));
     AppendDynamicVisibility(piece, font);
@@ -214,7 +219,7 @@ Text FontTextAttributesAndEnd(const FontEntry& font) {
     return piece;
 }
 
-void WriteEntries(OutputSink& sink, GroupDocument* document) {
+void WriteEntries(OutputSink& sink, const GroupDocument* document) {
     for (auto& entry : document->Objects)
         if (!entry || !WriteObjectEntry(sink, entry.get(), "Object"))
             sink.Failed = true;
@@ -264,10 +269,9 @@ void WriteDocumentTail(OutputSink& sink) {
     WriteBytes(sink, "\r\n</GRUPPENOBJECT>");
 }
 
-int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementName) {
+int WriteObjectEntry(OutputSink& sink, const ObjectEntry* entry, const char* elementName) {
     try {
         WriteBytes(sink, ObjectStartAndAsciiAttributes(*entry, elementName));
-        ShortenName(entry->Name);
         WriteEntryText(sink, ObjectTextAttributesAndEnd(*entry, elementName));
         return 1;
     } catch (const std::bad_alloc&) {
@@ -275,10 +279,9 @@ int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementNa
     }
 }
 
-int WriteFontEntry(OutputSink& sink, FontEntry* font) {
+int WriteFontEntry(OutputSink& sink, const FontEntry* font) {
     try {
         WriteBytes(sink, FontStartAndAsciiAttributes(*font));
-        ShortenName(font->Name);
         WriteEntryText(sink, FontTextAttributesAndEnd(*font));
         return 1;
     } catch (const std::bad_alloc&) {
@@ -286,7 +289,7 @@ int WriteFontEntry(OutputSink& sink, FontEntry* font) {
     }
 }
 
-void FormatGroupDocument(GroupDocument* document, OutputSink& sink) {
+void FormatGroupDocument(const GroupDocument* document, OutputSink& sink) {
     WriteDocumentHead(sink, *document);
     UnicodeLostPending = 0;
     WriteEntries(sink, document);
@@ -294,7 +297,7 @@ void FormatGroupDocument(GroupDocument* document, OutputSink& sink) {
     WriteDocumentTail(sink);
 }
 
-int SaveGroupDocument(const std::u16string& path, GroupDocument* document) {
+int SaveGroupDocument(const std::u16string& path, const GroupDocument* document) {
     OutputFile file;
     try {
         if (!CreateOutputFile(path, file))

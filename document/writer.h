@@ -22,19 +22,20 @@ bool FlushSink(OutputSink& sink);
 extern int UnicodeLostPending;
 
 // Writes the whole document to path (temporary file, then replace). 1 when every byte was
-// written and the file is in place, 0 otherwise (the old file is kept). Shortens each
-// entry's Name in place. UnicodeLost tells afterwards whether characters were lost.
-int SaveGroupDocument(const std::u16string& path, GroupDocument* document);
+// written and the file is in place, 0 otherwise (the old file is kept). Each entry's Name is
+// written shortened against SimulatorRoot and DocumentFolder; the document keeps its names
+// as they are. UnicodeLost tells afterwards whether characters were lost.
+int SaveGroupDocument(const std::u16string& path, const GroupDocument* document);
 // The same bytes into memory.
-void FormatGroupDocument(GroupDocument* document, OutputSink& sink);
+void FormatGroupDocument(const GroupDocument* document, OutputSink& sink);
 
 // The declaration, root tag and root Props line, in the encoding WriteUtf8 selects.
 void WriteDocumentHead(OutputSink& sink, const GroupDocument& document);
 void WriteDocumentTail(OutputSink& sink);
 
-// One Object or IObject block; 1 on success.
-int WriteObjectEntry(OutputSink& sink, ObjectEntry* entry, const char* elementName);
-int WriteFontEntry(OutputSink& sink, FontEntry* entry);
+// One Object or IObject block; 1 on success. The Name is written shortened, as above.
+int WriteObjectEntry(OutputSink& sink, const ObjectEntry* entry, const char* elementName);
+int WriteFontEntry(OutputSink& sink, const FontEntry* entry);
 
 // Formula texts: line feed as "/n", carriage return removed, " & ' / < > as references.
 Text EscapeFormulaText(const Text& text);

@@ -28,7 +28,7 @@ using ExportEntriesFunction = void (*)(void* receiver, GroupDocument& level,
 
 struct ExportJob {
     std::u16string OutputPath;
-    GroupDocument* Document = nullptr; // the snapshot; its names are shortened in place
+    GroupDocument* Document = nullptr; // the snapshot of the document
     OutputFile Output;                 // the temporary file beside OutputPath
     std::atomic<int> KeepRunning{1};   // cleared to stop the export (cancel or failure)
     std::atomic<int> Succeeded{1};

@@ -1,5 +1,6 @@
 #include "panel/entry_panel.h"
 
+#include <cmath>
 #include <map>
 #include <new>
 #include <optional>
@@ -72,8 +73,14 @@ void SetControlText(HWND panel, int id, const std::u16string& text) {
     SetDlgItemTextW(panel, id, W(text));
 }
 
+// The zoom factor and the blink interval, against position and rotation.
+bool IsFactorField(int id) {
+    return id == IDC_ZOOM_FACTOR || id == IDC_BLINK_INTERVAL;
+}
+
 void SetNumber(HWND panel, int id, double value) {
-    SetControlText(panel, id, FormatPanelNumber(value));
+    SetControlText(panel, id,
+                   FormatPanelNumber(value, IsFactorField(id) ? FactorDecimals : PositionDecimals));
 }
 
 double* NumberField(ObjectEntry& entry, int id) {
@@ -164,14 +171,72 @@ void ShowEntry(HWND panel) {
     FillFields(panel, entry);
 }
 
+bool IsUnchangedText(int id, const std::u16string& text) {
+    const auto unchanged = Panel.Unchanged.find(id);
+    return unchanged != Panel.Unchanged.end() && unchanged->second == text;
+}
+
 // The text of field id when the user has changed it since it was filled, else nothing.
 std::optional<std::u16string> ChangedText(HWND panel, int id) {
     std::u16string text = ControlText(panel, id);
-    const auto unchanged = Panel.Unchanged.find(id);
-    if (unchanged != Panel.Unchanged.end() && unchanged->second == text) {
+    if (IsUnchangedText(id, text)) {
         return std::nullopt;
     }
     return text;
+}
+
+bool IsRotationField(int id) {
+    return id >= IDC_ROTATION_X && id <= IDC_ROTATION_Z;
+}
+
+// The number a field's text stands for, as the field takes it; false when it is refused.
+bool FieldNumber(int id, const std::u16string& text, double& value) {
+    return ReadPanelNumber(text.c_str(), IsFactorField(id) ? FactorMarker : PositionMarker,
+                           value) &&
+           (!IsRotationField(id) || IsRotationInRange(value));
+}
+
+OptText TextValue(const std::u16string& text) {
+    return text.empty() ? OptText() : OptText(text);
+}
+
+// -0 and 0 are written differently.
+bool SameNumber(double a, double b) {
+    return a == b && std::signbit(a) == std::signbit(b);
+}
+
+// Whether text in field id stands for another value than the entry holds.
+bool ChangesValue(ObjectEntry& entry, int id, const std::u16string& text) {
+    if (const double* number = NumberField(entry, id)) {
+        double value = 0;
+        return FieldNumber(id, text, value) && !SameNumber(*number, value);
+    }
+    return *TextField(entry, id) != TextValue(text);
+}
+
+// A value typed but not yet committed is a change too: closing the window then asks, and
+// the question's box takes the focus, which commits the value before the save. An item
+// picked from a combo box's list reaches its edit part only after CBN_SELCHANGE.
+void NoteTyping(HWND panel, int id, WORD code) {
+    ObjectEntry* entry = CommitTarget();
+    if (entry == nullptr) {
+        return;
+    }
+    std::u16string text = ControlText(panel, id);
+    if (code == CBN_SELCHANGE) {
+        const LRESULT item = SendDlgItemMessageW(panel, id, CB_GETCURSEL, 0, 0);
+        if (item == CB_ERR) {
+            return;
+        }
+        std::vector<wchar_t> picked(
+            size_t(SendDlgItemMessageW(panel, id, CB_GETLBTEXTLEN, WPARAM(item), 0)) + 1, L'\0');
+        SendDlgItemMessageW(panel, id, CB_GETLBTEXT, WPARAM(item),
+                            reinterpret_cast<LPARAM>(picked.data()));
+        text = U(picked.data());
+    }
+    if (!IsUnchangedText(id, text) && ChangesValue(*entry, id, text)) {
+        Modified = true;
+    }
 }
 
 // Puts the list's selection back on the line of the shown entry, which the panel edits and
@@ -191,23 +256,23 @@ void CommitNumber(HWND panel, int id) {
     if (entry == nullptr || Panel.Refusing) {
         return;
     }
-    const bool rotation = id >= IDC_ROTATION_X && id <= IDC_ROTATION_Z;
-    const bool factor = id == IDC_ZOOM_FACTOR || id == IDC_BLINK_INTERVAL;
     const std::optional<std::u16string> text = ChangedText(panel, id);
     if (!text) {
         return;
     }
     double value = 0;
-    if (!ReadPanelNumber(text->c_str(), factor ? FactorMarker : PositionMarker, value) ||
-        (rotation && !IsRotationInRange(value))) {
+    if (!FieldNumber(id, *text, value)) {
         Panel.Refusing = true;
-        WarningBox(rotation ? TextNotARotation : TextNotANumber, panel);
+        WarningBox(IsRotationField(id) ? TextNotARotation : TextNotANumber, panel);
         SetFocus(GetDlgItem(panel, id));
         Panel.Refusing = false;
         PostMessageW(panel, UM_KEEPSELECTION, 0, 0);
         return;
     }
-    *NumberField(*entry, id) = value;
+    if (ChangesValue(*entry, id, *text)) {
+        *NumberField(*entry, id) = value;
+        Modified = true;
+    }
     Panel.Unchanged[id] = *text;
 }
 
@@ -220,8 +285,10 @@ void CommitText(HWND panel, int id) {
     if (!text) {
         return;
     }
-    OptText& field = *TextField(*entry, id);
-    field = text->empty() ? OptText() : OptText(*text);
+    if (ChangesValue(*entry, id, *text)) {
+        *TextField(*entry, id) = TextValue(*text);
+        Modified = true;
+    }
     Panel.Unchanged[id] = *text;
 }
 
@@ -231,17 +298,17 @@ void CommitCheck(HWND panel, int id) {
         return;
     }
     const int32_t ticked = IsDlgButtonChecked(panel, id) == BST_CHECKED ? 1 : 0;
-    if (id == IDC_FAR_VISIBLE) {
-        entry->WeitSichtbar = ticked;
-    } else {
-        entry->FixedDynamicVisibility = ticked;
+    int32_t& field = id == IDC_FAR_VISIBLE ? entry->WeitSichtbar : entry->FixedDynamicVisibility;
+    if (field != ticked) {
+        field = ticked;
+        Modified = true;
     }
 }
 
 void ShowBrowseFailure(LoadResult result, HWND panel) {
     switch (result) {
     case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
-    case LoadXmlError: WarningBox(TextPanelBadXml, Panel.BrowseTitle, panel); break;
+    case LoadXmlError: WarningBox(TextBadXml, Panel.BrowseTitle, panel); break;
     case LoadNoMemory: WarningBox(TextNoMemory, Panel.BrowseTitle, panel); break;
     case LoadNotGroupFile: WarningBox(TextNotGroupFile, Panel.BrowseTitle, panel); break;
     case LoadOk:
@@ -272,9 +339,12 @@ void ChooseFile(HWND panel) {
     }
     ObjectEntry* entry = CommitTarget();
     const int fileKind = result == LoadObjectFile ? KindObject : KindIObject;
-    if (entry != nullptr &&
-        SetEntryFile(CurrentDocument, entry, fileKind, Panel.BrowsePath) == nullptr) {
-        WarningBox(TextNoMemory, Panel.BrowseTitle, panel);
+    if (entry != nullptr) {
+        if (SetEntryFile(CurrentDocument, entry, fileKind, Panel.BrowsePath) == nullptr) {
+            WarningBox(TextNoMemory, Panel.BrowseTitle, panel);
+        } else {
+            Modified = true;
+        }
     }
     Panel.Shown = nullptr;
     RefillEntryList();
@@ -292,11 +362,15 @@ void OnPanelCommand(HWND panel, int id, WORD code) {
     case IDC_ZOOM_FACTOR: case IDC_BLINK_INTERVAL:
         if (code == EN_KILLFOCUS) {
             CommitNumber(panel, id);
+        } else if (code == EN_CHANGE) {
+            NoteTyping(panel, id, code);
         }
         break;
     case IDC_SHOW_ON: case IDC_HIDE_ON: case IDC_DYNAMIC_VISIBILITY:
         if (code == CBN_KILLFOCUS) {
             CommitText(panel, id);
+        } else if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) {
+            NoteTyping(panel, id, code);
         }
         break;
     case IDC_FAR_VISIBLE: case IDC_FIXED_DYNAMIC_VISIBILITY:
@@ -320,11 +394,10 @@ INT_PTR HandlePanelMessage(HWND panel, UINT message, WPARAM wParam) {
     case UM_REFRESHENTRY: FillingWith(ShowEntry, panel); break;
     case UM_KEEPSELECTION: KeepListSelection(); break;
     case WM_COMMAND:
-        // Any command from the user counts as a change, focus changes included.
+        // Only what changes a value marks the document modified; focus changes do not.
         if (!Panel.Filling) {
-            Modified = true;
+            OnPanelCommand(panel, LOWORD(wParam), HIWORD(wParam));
         }
-        OnPanelCommand(panel, LOWORD(wParam), HIWORD(wParam));
         break;
     case WM_DESTROY:
         Panel.Shown = nullptr;

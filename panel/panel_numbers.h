@@ -11,9 +11,15 @@ constexpr double FactorMarker = -12345938.0;           // zoom factor and blink 
 // Rotations are Euler angles; the panel keeps them within one turn either way.
 constexpr double RotationLimit = 360.0;
 
-// Two decimals, cut rather than rounded: 1.239 shows as 1.23, -0.5 as -0.50 and 0.29 as 0.28
-// (0.29 times 100 is just below 29 in double precision).
-std::u16string FormatPanelNumber(double value);
+// The decimals a save writes: three for positions and rotations, six for the zoom factor and
+// the blink interval.
+constexpr int PositionDecimals = 3;
+constexpr int FactorDecimals = 6;
+
+// Rounded to nearest with at most mostDecimals decimals, as a save writes the value, and at
+// least two: 5.8 shows as 5.80, 10.375 as 10.375, 0.29 as 0.29. Large values are written out
+// whole.
+std::u16string FormatPanelNumber(double value, int mostDecimals);
 
 // Reads the number at the start of text, trailing characters ignored. False when there is no
 // number there, or it equals marker.

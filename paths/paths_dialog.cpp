@@ -71,16 +71,17 @@ void OnSearchPath(HWND dialog) {
     StoreStep(dialog);
 }
 
-// Only the names in memory change; the user saves them when he wants to.
+// Only the names in memory change; the user saves them when he wants to, and is asked
+// before they are lost.
 void OnAdjustNames(HWND dialog) {
-    for (auto& entry : CurrentDocument.Objects) {
-        if (entry && entry->Name) {
-            MakeRelativePath(*entry->Name);
-        }
-    }
-    for (auto& entry : CurrentDocument.IObjects) {
-        if (entry && entry->Name) {
-            MakeRelativePath(*entry->Name);
+    for (ObjectList* list : {&CurrentDocument.Objects, &CurrentDocument.IObjects}) {
+        for (auto& entry : *list) {
+            if (entry && entry->Name) {
+                const std::u16string before = *entry->Name;
+                if (MakeRelativePath(*entry->Name) != before) {
+                    Modified = true;
+                }
+            }
         }
     }
     RefillEntryList();

@@ -36,7 +36,7 @@ check "the pictures are in the PDF" test "$(pdfimages -list "$pdf" | tail -n +3 
 # breaks and indentation folded into single blanks.
 messages=(
   TextNeedsUnicode TextSavePrompt TextListFillFailed TextCannotOpen TextNameTooLong
-  TextSystemErrorCaption TextBadPath TextBrowseTitle TextAddBadXml TextPanelBadXml
+  TextSystemErrorCaption TextBadPath TextBrowseTitle
   TextNotANumber TextNotARotation Untitled OpenObjectFile OpenXmlError OpenFailed
   OpenNoMemory OpenNotGroupFile UnicodeLostOnSave ExportNotFound ExportLoop
   ExportCannotCreate RootNotSet

@@ -4,44 +4,52 @@
 #include <cmath>
 #include <string>
 
+#include "document/numbers.h"
 #include "panel/panel_numbers.h"
 #include "test_support.h"
 
 namespace {
 
-TEST(PanelNumberDisplay, CutsAfterTwoDecimals) {
+// What the panel shows reads back to what a save writes: rounded, never cut, two decimals at
+// least.
+TEST(PanelNumberDisplay, RoundsToTheDecimalsASaveWrites) {
     struct Case {
         double Value;
+        int MostDecimals;
         const char16_t* Shown;
     } cases[] = {
-        {0, u"0.00"},
-        {12, u"12.00"},
-        {1.239, u"1.23"},
-        {0.29, u"0.28"}, // 0.29 * 100 is 28.999999999999996
-        {-0.5, u"-0.50"},
-        {-0.005, u"-0.00"},
-        {-2.75, u"-2.75"},
-        {-1, u"-1.00"},
-        {-0.0, u"0.00"},
-        {359.999, u"359.99"},
-        {-123459389345.92131, u"-123459389345.92"},
-        {2147483647.5, u"2147483647.50"},
-        {-2147483648.75, u"-2147483648.75"},
-        // Beyond 32 bits the integer part is still shown whole.
-        {2147483648.25, u"2147483648.25"},
-        {-9223372036854775808.0, u"-9223372036854775808.00"},
-        {1e19, u"10000000000000000000.00"},
-        {-1e19, u"-10000000000000000000.00"},
-        {1180591620717411303424.0, u"1180591620717411303424.00"}, // 2^70, exactly
-        {1e23, u"99999999999999991611392.00"}, // the double nearest to 1e23, not rounded
+        {5.8, PositionDecimals, u"5.80"},
+        {1234.56, PositionDecimals, u"1234.56"},
+        {0.29, PositionDecimals, u"0.29"},
+        {10.375, PositionDecimals, u"10.375"},
+        {1234.567, PositionDecimals, u"1234.567"},
+        {-12345.678, PositionDecimals, u"-12345.678"},
+        {0, PositionDecimals, u"0.00"},
+        {12, PositionDecimals, u"12.00"},
+        {-0.5, PositionDecimals, u"-0.50"},
+        {-0.005, PositionDecimals, u"-0.005"},
+        {1.2344, PositionDecimals, u"1.234"},
+        {1.2346, PositionDecimals, u"1.235"},
+        {359.9996, PositionDecimals, u"360.00"},
+        {-123459389345.92131, PositionDecimals, u"-123459389345.921"},
+        {1e23, PositionDecimals, u"99999999999999991611392.00"}, // the double nearest to 1e23
+        {1, FactorDecimals, u"1.00"},
+        {0.123, FactorDecimals, u"0.123"},
+        {0.1234567, FactorDecimals, u"0.123457"},
+        {2.5e-7, FactorDecimals, u"0.00"},
+        {3000000000.5, FactorDecimals, u"3000000000.50"},
+        {-12345938.0, FactorDecimals, u"-12345938.00"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FormatPanelNumber(c.Value), c.Shown) << c.Value;
+        const std::u16string shown = FormatPanelNumber(c.Value, c.MostDecimals);
+        EXPECT_EQ(shown, c.Shown) << c.Value;
+        const std::u16string saved = U16(FormatFixed(c.Value, c.MostDecimals));
+        EXPECT_EQ(ReadNumber(shown.c_str()), ReadNumber(saved.c_str())) << c.Value;
     }
 }
 
 TEST(PanelNumberDisplay, LargestDoubleIsWrittenOutExactly) {
-    const std::u16string shown = FormatPanelNumber(1.7976931348623157e308);
+    const std::u16string shown = FormatPanelNumber(1.7976931348623157e308, PositionDecimals);
     EXPECT_EQ(shown.size(), 309u + 3u);
     EXPECT_EQ(shown.substr(0, 10), u"1797693134");
     EXPECT_EQ(shown.substr(shown.size() - 6), u"368.00");

@@ -2,6 +2,8 @@
 // and round trips.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/loader.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
@@ -171,19 +173,45 @@ TEST_F(WriterTest, NumbersAreRoundedLikeCAndNeverLocalised) {
     EXPECT_NE(text.find("Position=\"-0.000;1.000;123456789.125\""), std::string::npos) << text;
 }
 
-TEST_F(WriterTest, NamesAreShortenedInPlace) {
+// The file stores the short forms; the document keeps its complete names, so that a save
+// into another folder afterwards writes names that resolve from there.
+TEST_F(WriterTest, NamesAreShortenedInTheFileOnly) {
     SimulatorRoot = u"C:\\Sim\\";
-    SetDocumentFolder(u"C:\\Sim\\Objekte\\Bahnhof\\Gruppe.fzlgrp");
     GroupDocument document;
-    AddObject(document, document.Objects).Name = u"c:\\sim\\Objekte\\Bahnhof\\Lampe.fzlobj";
-    AddObject(document, document.Objects).Name = u"C:\\Sim\\Objekte\\Signale\\Hp.fzlobj";
-    AddObject(document, document.Objects).Name = u"D:\\Eigene\\Baum.fzlobj";
-    std::string first = Format(document, 1);
-    EXPECT_NE(first.find("Name=\"Lampe.fzlobj\""), std::string::npos);
-    EXPECT_NE(first.find("Name=\"\\Objekte\\Signale\\Hp.fzlobj\""), std::string::npos);
-    EXPECT_NE(first.find("Name=\"D:\\Eigene\\Baum.fzlobj\""), std::string::npos);
-    EXPECT_EQ(*document.Objects[0]->Name, u"Lampe.fzlobj");
-    EXPECT_EQ(Format(document, 1), first);
+    const std::u16string names[] = {u"c:\\sim\\Objekte\\Bahnhof\\Lampe.fzlobj",
+                                    u"C:\\Sim\\Objekte\\Signale\\Hp.fzlobj",
+                                    u"D:\\Eigene\\Baum.fzlobj"};
+    for (const std::u16string& name : names)
+        AddObject(document, document.Objects).Name = name;
+    AddObject(document, document.IObjects).Name = u"C:\\Sim\\Objekte\\Bahnhof\\Halle.fzlgrp";
+    document.Fonts.push_back(std::make_unique<FontEntry>());
+    document.Fonts.back()->Name = u"C:\\Sim\\Objekte\\Bahnhof\\Schild.fzlfnt";
+    const struct {
+        const char16_t* Target;
+        std::vector<std::string> Written;
+    } cases[] = {
+        {u"C:\\Sim\\Objekte\\Bahnhof\\Gruppe.fzlgrp",
+         {"Lampe.fzlobj", "\\Objekte\\Signale\\Hp.fzlobj", "D:\\Eigene\\Baum.fzlobj",
+          "Halle.fzlgrp", "Schild.fzlfnt"}},
+        {u"C:\\Sim\\Objekte\\Signale\\Gruppe.fzlgrp",
+         {"\\Objekte\\Bahnhof\\Lampe.fzlobj", "Hp.fzlobj", "D:\\Eigene\\Baum.fzlobj",
+          "\\Objekte\\Bahnhof\\Halle.fzlgrp", "\\Objekte\\Bahnhof\\Schild.fzlfnt"}},
+    };
+    for (const auto& c : cases) {
+        SetDocumentFolder(c.Target);
+        for (int utf8 : {1, 0}) {
+            const std::string bytes = Format(document, utf8);
+            size_t at = 0;
+            for (const std::string& name : c.Written) {
+                at = bytes.find("Name=\"" + name + "\"", at);
+                EXPECT_NE(at, std::string::npos) << name << " in\n" << bytes;
+            }
+        }
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(*document.Objects[i]->Name, names[i]);
+        EXPECT_EQ(*document.IObjects[0]->Name, u"C:\\Sim\\Objekte\\Bahnhof\\Halle.fzlgrp");
+        EXPECT_EQ(*document.Fonts[0]->Name, u"C:\\Sim\\Objekte\\Bahnhof\\Schild.fzlfnt");
+    }
 }
 
 TEST_F(WriterTest, SpecialCharactersInNamesSurviveTheRoundTrip) {

@@ -241,7 +241,7 @@ std::string CancelLargeExport(const std::wstring& program, const std::wstring& f
     }
     SaveScreen(progress, shot);
     HWND cancel = GetDlgItem(progress, IDCANCEL);
-    if (Text(cancel) != L"Abrechen") {
+    if (Text(cancel) != L"Abbrechen") {
         return finish("the export dialog's button reads \"" + ToUtf8(Text(cancel)) + "\"");
     }
     Click(progress, IDCANCEL);
@@ -333,7 +333,7 @@ std::string Run(const std::wstring& program, const std::wstring& file,
         return fail("no save prompt");
     }
     const std::wstring question = Text(GetDlgItem(prompt, 0xFFFF));
-    if (question != L"Veraenderungen in (unbenannt) speichern?" || Text(prompt) != L"Zellora") {
+    if (question != L"Veränderungen in (unbenannt) speichern?" || Text(prompt) != L"Zellora") {
         return fail("prompt reads \"" + ToUtf8(question) + "\" in \"" + ToUtf8(Text(prompt)) +
                     "\"");
     }

@@ -28,7 +28,10 @@ HWND VisiblePanel(HWND main) {
 
 std::string Run(const std::wstring& program, const std::wstring& file, int line,
                 const std::wstring& screenshot) {
-    std::wstring commandLine = L"\"" + program + L"\" \"" + file + L"\"";
+    // As Explorer passes a file whose path has no blank: the name without quotes.
+    const std::wstring argument =
+        file.find(L' ') == std::wstring::npos ? file : L"\"" + file + L"\"";
+    std::wstring commandLine = L"\"" + program + L"\" " + argument;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};

@@ -1,5 +1,5 @@
 // The about box: its texts, the link's cursor, colour and font, the click that opens the web
-// address, and OK as the only way out.
+// address, and the ways out.
 #include "tests/gui/gui_harness.h"
 
 #include "app/about_box.h"
@@ -100,22 +100,14 @@ TEST_F(AboutBoxTest, EachOpeningMakesAndDeletesOneUnderlinedFont) {
     }
 }
 
-TEST_F(AboutBoxTest, TheLinkOpensTheAddressAndOnlyOkCloses) {
+TEST_F(AboutBoxTest, TheLinkOpensTheAddressAndLeavesTheBoxOpen) {
     WithAboutBox([&](HWND dialog) {
         HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, STN_CLICKED),
                      reinterpret_cast<LPARAM>(link));
-        EXPECT_TRUE(IsWindow(dialog));
-        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        SendMessageW(dialog, WM_CLOSE, 0, 0);
-        MSG key{dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {}};
-        IsDialogMessageW(dialog, &key);
         Pump();
         EXPECT_TRUE(IsWindow(dialog));
-        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-        Pump();
     });
-    EXPECT_FALSE(IsWindow(Box));
     ASSERT_EQ(Script.ShellCalls.size(), 1u);
     EXPECT_EQ(Script.ShellCalls[0].Owner, Box);
     EXPECT_EQ(Script.ShellCalls[0].Verb, u"");
@@ -124,6 +116,38 @@ TEST_F(AboutBoxTest, TheLinkOpensTheAddressAndOnlyOkCloses) {
     EXPECT_FALSE(Script.ShellCalls[0].HasDirectory);
     EXPECT_EQ(Script.ShellCalls[0].Show, SW_SHOW);
     EXPECT_TRUE(Script.Messages.empty());
+}
+
+TEST_F(AboutBoxTest, OkEnterEscapeAndTheCloseBoxCloseIt) {
+    const struct {
+        const char* Way;
+        std::function<void(HWND)> Close;
+    } ways[] = {
+        {"OK", [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDOK, 0); }},
+        {"Enter",
+         [](HWND dialog) {
+             MSG key{dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
+             IsDialogMessageW(dialog, &key);
+         }},
+        {"Escape",
+         [](HWND dialog) {
+             MSG key{dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {}};
+             IsDialogMessageW(dialog, &key);
+         }},
+        {"the close box", [](HWND dialog) { SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    // A box left open is ended by WithModalDialog with a failure.
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.Way);
+        HWND box = nullptr;
+        WithModalDialog([&] { Command(IDM_INFO); },
+                        [&](HWND dialog) {
+                            box = dialog;
+                            way.Close(dialog);
+                        });
+        EXPECT_FALSE(IsWindow(box));
+    }
+    EXPECT_TRUE(Script.ShellCalls.empty());
 }
 
 } // namespace

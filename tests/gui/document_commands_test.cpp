@@ -81,7 +81,7 @@ TEST_F(DocumentTest, NewStartsAChangedUntitledDocument) {
     HWND panel = EntryPanel;
     Script.MessageAnswers = {IDCANCEL};
     Command(IDM_NEW);
-    ExpectMessage(0, u"Veraenderungen in (unbenannt) speichern?", Question, Window);
+    ExpectMessage(0, u"Veränderungen in (unbenannt) speichern?", Question, Window);
     EXPECT_EQ(EntryPanel, panel);
     Script.MessageAnswers = {IDNO};
     Command(IDM_NEW);
@@ -116,7 +116,7 @@ TEST_F(DocumentTest, YesSavesBeforeTheWindowCloses) {
     Modified = true;
     Script.MessageAnswers = {IDYES};
     SendMessageW(Window, WM_CLOSE, 0, 0);
-    ExpectMessage(0, u"Veraenderungen in schliessen.fzlgrp speichern?", Question, Window);
+    ExpectMessage(0, u"Veränderungen in schliessen.fzlgrp speichern?", Question, Window);
     EXPECT_FALSE(IsWindow(Window));
     EXPECT_NE(ReadTestFile(path).find("Bearbeitet mit Zellora"), std::string::npos);
 }

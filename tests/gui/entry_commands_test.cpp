@@ -83,7 +83,7 @@ struct UnusableFile {
 TEST_F(EntryCommandsTest, AFileThatCannotBeAddedIsReportedAndChangesOnlyTheFlag) {
     const UnusableFile cases[] = {
         {"kaputt.fzlgrp", "<GRUPPENOBJECT>\r\n<Object",
-         u"kaputt.fzlgrp ist eine ungueltige XML-Datei"},
+         u"kaputt.fzlgrp ist eine fehlerhafte XML-Datei!"},
         {"fremd.fzlgrp", "<?xml version=\"1.0\"?>\r\n<Irgendwas/>",
          u"fremd.fzlgrp ist weder eine Gruppen- noch ein Objektdatei"},
         {"fehlt.fzlobj", "", nullptr},
@@ -154,14 +154,18 @@ TEST_F(EntryCommandsTest, RemovingTheLastLabelLeavesThePanelToTheNextLine) {
     EXPECT_TRUE(Visible(EntryPanel));
 }
 
-TEST_F(EntryCommandsTest, RemoveWithoutASelectionSelectsTheFirstLine) {
+// Nothing the user chose: nothing removed, nothing selected, so a second press removes
+// nothing either.
+TEST_F(EntryCommandsTest, RemoveWithoutASelectionDoesNothing) {
     OpenMixed();
-    Click(IDC_REMOVE_ENTRY);
-    EXPECT_TRUE(Modified);
-    EXPECT_EQ(EntryCount(CurrentDocument), 3u);
-    EXPECT_EQ(SelectedIndex, 0);
-    EXPECT_EQ(SendMessageW(EntryList, LB_GETCURSEL, 0, 0), 0);
-    EXPECT_TRUE(Visible(EntryPanel));
+    for (int press = 0; press < 2; ++press) {
+        Click(IDC_REMOVE_ENTRY);
+        EXPECT_FALSE(Modified);
+        EXPECT_EQ(EntryCount(CurrentDocument), 3u);
+        EXPECT_EQ(SelectedIndex, -1);
+        EXPECT_EQ(SendMessageW(EntryList, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_FALSE(Visible(EntryPanel));
+    }
 }
 
 TEST_F(EntryCommandsTest, APastedObjectIsASeparateCopyAndAChange) {

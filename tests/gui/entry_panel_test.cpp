@@ -3,6 +3,7 @@
 #include "tests/gui/entry_fixture.h"
 
 #include <cmath>
+#include <functional>
 #include <set>
 
 namespace {
@@ -66,7 +67,7 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
     EXPECT_EQ(style & (WS_CHILD | WS_BORDER), LONG(WS_CHILD | WS_BORDER));
     EXPECT_EQ(GetParent(EntryPanel), Window);
     // The template gives the panel's inside; its border lies around that.
-    const RECT frame = DialogRect(EntryPanel, 15, 130, 274, 205);
+    const RECT frame = DialogRect(EntryPanel, 15, 130, 274, 227);
     RECT at{};
     GetClientRect(EntryPanel, &at);
     MapWindowPoints(EntryPanel, Window, reinterpret_cast<POINT*>(&at), 2);
@@ -80,14 +81,20 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
     const ControlCase cases[] = {
         {IDC_FILE_NAME, u"Edit", nullptr, ES_READONLY, 44, 7, 124, 12},
         {IDC_CHOOSE_FILE, u"Button", u"...", 0, 178, 4, 27, 16},
-        {IDC_SHOW_ON, u"ComboBox", nullptr, combo, 89, 62, 114, 0},
-        {IDC_HIDE_ON, u"ComboBox", nullptr, combo, 89, 79, 114, 0},
-        {IDC_FAR_VISIBLE, u"Button", u"weit sichtbar", BS_AUTOCHECKBOX, 15, 113, 55, 10},
-        {IDC_ZOOM_FACTOR, u"Edit", nullptr, edit, 167, 130, 25, 12},
-        {IDC_BLINK_INTERVAL, u"Edit", nullptr, edit, 167, 143, 25, 12},
-        {IDC_DYNAMIC_VISIBILITY, u"ComboBox", nullptr, combo | CBS_SORT, 18, 174, 247, 0},
+        {IDC_POSITION_X, u"Edit", nullptr, edit, 24, 33, 60, 12},
+        {IDC_POSITION_Y, u"Edit", nullptr, edit, 24, 47, 60, 12},
+        {IDC_POSITION_Z, u"Edit", nullptr, edit, 24, 61, 60, 12},
+        {IDC_ROTATION_X, u"Edit", nullptr, edit, 156, 33, 60, 12},
+        {IDC_ROTATION_Y, u"Edit", nullptr, edit, 156, 47, 60, 12},
+        {IDC_ROTATION_Z, u"Edit", nullptr, edit, 156, 61, 60, 12},
+        {IDC_SHOW_ON, u"ComboBox", nullptr, combo, 89, 84, 114, 0},
+        {IDC_HIDE_ON, u"ComboBox", nullptr, combo, 89, 101, 114, 0},
+        {IDC_FAR_VISIBLE, u"Button", u"weit sichtbar", BS_AUTOCHECKBOX, 15, 135, 55, 10},
+        {IDC_ZOOM_FACTOR, u"Edit", nullptr, edit, 167, 152, 60, 12},
+        {IDC_BLINK_INTERVAL, u"Edit", nullptr, edit, 167, 165, 60, 12},
+        {IDC_DYNAMIC_VISIBILITY, u"ComboBox", nullptr, combo | CBS_SORT, 18, 196, 247, 0},
         {IDC_FIXED_DYNAMIC_VISIBILITY, u"Button", u"Objekt in Sichtweite ändert Sichtbarkeit nicht",
-         BS_AUTOCHECKBOX, 18, 189, 183, 10},
+         BS_AUTOCHECKBOX, 18, 211, 183, 10},
     };
     for (const ControlCase& c : cases) {
         HWND control = Field(c.Id);
@@ -105,9 +112,6 @@ TEST_F(PanelTest, HoldsEveryControlWhereItBelongs) {
         if (c.Height != 0) {
             EXPECT_EQ(rect.bottom, expected.bottom) << c.Id;
         }
-    }
-    for (int id = IDC_POSITION_X; id <= IDC_ROTATION_Z; ++id) {
-        EXPECT_EQ(lstrcmpiW(W(ClassOf(Field(id))), L"Edit"), 0) << id;
     }
 
     std::set<std::u16string> texts;
@@ -186,11 +190,11 @@ TEST_F(PanelTest, ShowsTheSelectedEntryAndHidesForLabels) {
     ASSERT_TRUE(Visible(EntryPanel));
     const std::pair<int, const char16_t*> shown[] = {
         {IDC_FILE_NAME, u"C:\\Sim\\voll.fzlobj"},
-        {IDC_POSITION_X, u"1.23"},
+        {IDC_POSITION_X, u"1.239"},
         {IDC_POSITION_Y, u"-0.50"},
         {IDC_POSITION_Z, u"12.00"},
-        {IDC_ROTATION_X, u"0.28"},
-        {IDC_ROTATION_Y, u"-0.00"},
+        {IDC_ROTATION_X, u"0.29"},
+        {IDC_ROTATION_Y, u"-0.005"},
         {IDC_ROTATION_Z, u"-2.75"},
         {IDC_ZOOM_FACTOR, u"-1.00"},
         {IDC_BLINK_INTERVAL, u"3000000000.50"},
@@ -218,7 +222,46 @@ TEST_F(PanelTest, ShowsTheSelectedEntryAndHidesForLabels) {
     EXPECT_FALSE(Visible(EntryPanel));
 }
 
-// Values the two-decimal display cannot show, and values the fields would refuse if typed.
+// The width the field's text takes in the field's font, against the room its edit rectangle
+// has: a text wider than the room scrolls and is not seen whole.
+bool ShowsWhole(HWND field) {
+    std::vector<wchar_t> text(size_t(GetWindowTextLengthW(field)) + 1, L'\0');
+    const int length = GetWindowTextW(field, text.data(), int(text.size()));
+    HDC context = GetDC(field);
+    HGDIOBJ before =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(context, text.data(), length, &size);
+    SelectObject(context, before);
+    ReleaseDC(field, context);
+    RECT room{};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    return size.cx <= room.right - room.left;
+}
+
+TEST_F(PanelTest, NumbersAreShownRoundedAndWhole) {
+    Open(WriteTestFile(
+        "breit.fzlgrp",
+        GroupFile(Entry("Object", "Name=\"C:\\b.fzlobj\" Position=\"1234.567;-12345.678;5.8\" "
+                                  "Rotation=\"-359.999;10.375;-0.29\" "
+                                  "ZoomFaktor=\"-1234.567891\" BlinkIntervall=\"-12345.125\""))));
+    SelectLine(0);
+    const std::pair<int, const char16_t*> shown[] = {
+        {IDC_POSITION_X, u"1234.567"},      {IDC_POSITION_Y, u"-12345.678"},
+        {IDC_POSITION_Z, u"5.80"},          {IDC_ROTATION_X, u"-359.999"},
+        {IDC_ROTATION_Y, u"10.375"},        {IDC_ROTATION_Z, u"-0.29"},
+        {IDC_ZOOM_FACTOR, u"-1234.567891"}, {IDC_BLINK_INTERVAL, u"-12345.125"},
+    };
+    for (const auto& [id, text] : shown) {
+        EXPECT_EQ(FieldText(id), text) << id;
+        // The widest text a position or rotation field shows in practice, in every field.
+        EXPECT_TRUE(ShowsWhole(Field(id))) << id;
+        Type(id, u"-12345.678");
+        EXPECT_TRUE(ShowsWhole(Field(id))) << id;
+    }
+}
+
+// Values with more decimals than a save writes, and values the fields would refuse if typed.
 const std::string Awkward =
     "Name=\"C:\\Sim\\krumm.fzlobj\" Position=\"1234.56;0.29;-0.005\" "
     "Rotation=\"400;-2.756;-720\" ZoomFaktor=\"-12345938\" BlinkIntervall=\"0.123\" "
@@ -228,6 +271,7 @@ TEST_F(PanelTest, TabbingThroughTheFieldsChangesNothing) {
     Open(WriteTestFile("tab.fzlgrp", GroupFile(Entry("Object", Awkward))));
     const ObjectEntry before = Object(0);
     SelectLine(0);
+    SetFocus(Field(IDC_POSITION_X));
     for (int pass = 0; pass < 6; ++pass) {
         for (int id : {IDC_POSITION_X, IDC_POSITION_Y, IDC_POSITION_Z, IDC_ROTATION_X,
                        IDC_ROTATION_Y, IDC_ROTATION_Z, IDC_SHOW_ON, IDC_HIDE_ON, IDC_ZOOM_FACTOR,
@@ -245,10 +289,13 @@ TEST_F(PanelTest, TabbingThroughTheFieldsChangesNothing) {
     EXPECT_EQ(numbers(Object(0)), numbers(before));
     EXPECT_EQ(Object(0).ShowOn, before.ShowOn);
     EXPECT_FALSE(Object(0).HideOn || Object(0).DynamicVisibility);
+    // Nothing changed, so nothing asks to be saved.
+    EXPECT_FALSE(Modified);
 
     // What the user types is taken, and then stays as typed.
     TypeAndLeave(IDC_POSITION_X, u"1234.5");
     EXPECT_EQ(Object(0).Position.x, 1234.5);
+    EXPECT_TRUE(Modified);
     Leave(IDC_POSITION_X);
     EXPECT_EQ(Object(0).Position.x, 1234.5);
     // Shown anew, the field is unchanged again.
@@ -321,17 +368,51 @@ TEST_F(PanelTest, ARefusedNumberLeavesTheListOnTheEntryItShows) {
               (std::vector<std::u16string>{u"zwei.fzlobj", u"drei.fzlobj", u"vier.fzlobj"}));
 }
 
-TEST_F(PanelTest, EveryCommandReachingThePanelIsAChange) {
+TEST_F(PanelTest, OnlyAChangedValueMarksTheDocument) {
     Open(WriteTestFile("flag.fzlgrp", GroupFile(Entry("Object", Full))));
     SelectLine(0);
-    for (WORD code : {WORD(EN_SETFOCUS), WORD(EN_CHANGE), WORD(CBN_SELCHANGE)}) {
+    const auto pick = [this](int id, WPARAM item) {
+        SendMessageW(Field(id), CB_SETCURSEL, item, 0);
+        Notify(id, CBN_SELCHANGE);
+    };
+    const struct {
+        const char* What;
+        std::function<void()> Do;
+        bool Changes;
+    } steps[] = {
+        {"into a number field and out",
+         [&] {
+             Notify(IDC_ZOOM_FACTOR, EN_SETFOCUS);
+             Leave(IDC_ZOOM_FACTOR);
+         },
+         false},
+        {"into a condition and out",
+         [&] {
+             Notify(IDC_SHOW_ON, CBN_SETFOCUS);
+             Leave(IDC_SHOW_ON);
+         },
+         false},
+        {"Enter", [&] { SendMessageW(EntryPanel, WM_COMMAND, IDOK, 0); }, false},
+        {"the shown value in other words", [&] { TypeAndLeave(IDC_ZOOM_FACTOR, u"-1"); }, false},
+        {"a number not yet complete", [&] { Type(IDC_POSITION_X, u"-"); }, false},
+        {"a box clicked to the state it has", [&] { Tick(IDC_FAR_VISIBLE, true); }, false},
+        {"the shown condition picked", [&] { pick(IDC_HIDE_ON, 0); }, false},
+        {"another number typed", [&] { Type(IDC_POSITION_X, u"-7"); }, true},
+        {"another number committed", [&] { TypeAndLeave(IDC_POSITION_Y, u"8"); }, true},
+        {"another condition picked", [&] { pick(IDC_HIDE_ON, 1); }, true},
+        {"a condition typed",
+         [&] {
+             Type(IDC_SHOW_ON, u"Hp2");
+             Notify(IDC_SHOW_ON, CBN_EDITCHANGE);
+         },
+         true},
+        {"a box ticked", [&] { Tick(IDC_FAR_VISIBLE, false); }, true},
+    };
+    for (const auto& step : steps) {
         Modified = false;
-        Notify(IDC_ZOOM_FACTOR, code);
-        EXPECT_TRUE(Modified) << code;
+        step.Do();
+        EXPECT_EQ(Modified, step.Changes) << step.What;
     }
-    Modified = false;
-    SendMessageW(EntryPanel, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(Modified);
 }
 
 struct NumberCase {
@@ -553,7 +634,7 @@ TEST_F(PanelTest, AnUnusableFileIsRefusedAndForgotten) {
     Notify(IDC_CHOOSE_FILE, BN_CLICKED);
     ASSERT_EQ(Script.Messages.size(), 2u);
     EXPECT_NE(Script.Messages[0].Text.find(u" at line 2"), std::u16string::npos);
-    ExpectMessage(1, u"kaputt.fzlobj ist eine ungÜltige XML-Datei", Warning, EntryPanel);
+    ExpectMessage(1, u"kaputt.fzlobj ist eine fehlerhafte XML-Datei!", Warning, EntryPanel);
 
     Script.DialogAnswers.push_back({true, foreign, 1});
     Notify(IDC_CHOOSE_FILE, BN_CLICKED);

@@ -199,6 +199,37 @@ TEST_F(ExportTest, WritesTheFlatFileAndOpensIt) {
     EXPECT_EQ(Script.Dialogs[1].Proposed, TestFolder + u"Export");
 }
 
+// A save writes the names short but leaves the document's own names whole: an export and a
+// Save as into another folder afterwards still find the group.
+TEST_F(ExportTest, AfterASaveTheExportAndASaveElsewhereFindTheGroups) {
+    Command(IDM_NEW);
+    for (int i = 0; i < 2; ++i) {
+        Script.DialogAnswers.push_back(Choose(Inner));
+        SendMessageW(Window, WM_COMMAND, MAKEWPARAM(IDC_ADD_ENTRY, BN_CLICKED), 0);
+    }
+    const std::u16string saved = TestSimulatorFolder + u"Gruppen\\Szene.fzlgrp";
+    Script.DialogAnswers.push_back(Choose(saved));
+    ASSERT_EQ(Command(IDM_SAVE), 1);
+    EXPECT_NE(ReadTestFile(saved).find("Name=\"Innen.fzlgrp\""), std::string::npos);
+
+    Export(Choose(Output));
+    EXPECT_TRUE(Script.Messages.empty());
+    GroupDocument exported;
+    std::u16string path = Output;
+    ASSERT_EQ(LoadGroupDocument(path, &exported), LoadOk);
+    EXPECT_EQ(exported.Objects.size(), 2u);
+    FreeGroupDocument(&exported);
+
+    const std::u16string copy = TestFolder + u"Kopie.fzlgrp";
+    Script.DialogAnswers.push_back(Choose(copy));
+    ASSERT_EQ(Command(IDM_SAVE_AS), 1);
+    EXPECT_NE(ReadTestFile(copy).find("Name=\"\\Gruppen\\Innen.fzlgrp\""), std::string::npos);
+    ASSERT_EQ(CurrentDocument.IObjects.size(), 2u);
+    EXPECT_EQ(CurrentDocument.IObjects[1]->Name, Inner);
+    DeleteTestFile(saved);
+    DeleteTestFile(copy);
+}
+
 TEST_F(ExportTest, WithOpeningOffTheFileIsOnlyWritten) {
     OpenScene(Inner);
     Command(IDM_OPEN_AFTER_EXPORT);
@@ -324,7 +355,7 @@ TEST_F(ExportTest, CancelWaitsForTheWorkerAndKeepsNothing) {
                         [&](HWND dialog) {
                             EXPECT_EQ(WindowText(dialog), u"Exportieren");
                             HWND button = GetDlgItem(dialog, IDCANCEL);
-                            EXPECT_EQ(WindowText(button), u"Abrechen");
+                            EXPECT_EQ(WindowText(button), u"Abbrechen");
                             cancel(dialog);
                             for (int i = 0; i < 100 && IsWindowEnabled(button); ++i) {
                                 Pump();

@@ -152,7 +152,7 @@ TEST_F(PathsDialogTest, WithADocumentItOffersTheAdjustmentAndShowsAMissingFileEm
     Command(IDM_NEW);
     DeleteTestFile(Options);
     PressInDialog({}, [&](HWND dialog) {
-        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), u"Abrechen");
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), u"Abbrechen");
         EXPECT_TRUE(Visible(GetDlgItem(dialog, IDC_ADJUST_PATH_NAMES)));
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_ADJUST_PATH_NAMES)), u"Pfade anpassen");
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_PATH_SHOWN)), u"");
@@ -260,7 +260,7 @@ TEST_F(PathsDialogTest, WithoutTheInstallKeyTheSearchBrowses) {
     EXPECT_EQ(StoredOptions(), Mark + "E:\\Sim\\");
 }
 
-TEST_F(PathsDialogTest, AdjustingShortensTheNamesInMemoryAndCloses) {
+TEST_F(PathsDialogTest, AdjustingShortensTheNamesAsAChangeAndCloses) {
     const std::string group = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                               "<GRUPPENOBJECT>\r\n<Props FileInfo=\"x\" />";
     auto entry = [](const char* kind, const std::u16string& name) {
@@ -279,10 +279,20 @@ TEST_F(PathsDialogTest, AdjustingShortensTheNamesInMemoryAndCloses) {
     EXPECT_EQ(*CurrentDocument.Objects[0]->Name, u"\\Objekte\\Baum.fzlobj");
     EXPECT_EQ(*CurrentDocument.Objects[1]->Name, u"C:\\Anderswo\\Haus.fzlobj");
     EXPECT_EQ(*CurrentDocument.IObjects[0]->Name, u"\\Gruppen\\Lampe.fzlgrp");
-    EXPECT_FALSE(Modified);
     EXPECT_EQ(ListLines(),
               (std::vector<std::u16string>{u"Lampe.fzlgrp", u"Baum.fzlobj", u"Haus.fzlobj"}));
     EXPECT_EQ(SelectedIndex, -1);
+    // Changed names are a change: closing asks before they are lost.
+    EXPECT_TRUE(Modified);
+    Script.MessageAnswers = {IDCANCEL};
+    SendMessageW(Window, WM_CLOSE, 0, 0);
+    ASSERT_EQ(Script.Messages.size(), 1u);
+    EXPECT_EQ(Script.Messages[0].Text, u"Veränderungen in adjust.fzlgrp speichern?");
+    EXPECT_TRUE(IsWindow(Window));
+    // Names that are already short stay as they are, and that is no change.
+    Modified = false;
+    PressInDialog({IDC_ADJUST_PATH_NAMES});
+    EXPECT_FALSE(Modified);
     DeleteTestFile(file);
 }
 

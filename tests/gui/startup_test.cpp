@@ -16,26 +16,41 @@ struct CommandLineCase {
     const char16_t* Expected;
 };
 
-TEST(CommandLine, PicksTheFileNameAsTheShellPassesIt) {
-    const std::u16string module = u"C:\\Programme\\Zellora\\Zellora.exe";
+// As Explorer, "Öffnen mit", batch files and Wine pass a file: quoted or not, behind a quoted
+// or unquoted program path.
+TEST(CommandLine, PicksTheFileNameQuotedOrNot) {
+    const std::u16string module = u"C:\\Programme\\Neue Werkzeuge\\Zellora.exe";
     const CommandLineCase cases[] = {
-        // Quoted program and file: the name keeps its closing quote for the open to drop.
-        {u"\"C:\\Programme\\Zellora\\Zellora.exe\" \"C:\\Sim\\a.fzlgrp\"", u"C:\\Sim\\a.fzlgrp\""},
-        {u"\"C:\\Programme\\Zellora\\Zellora.exe\" \"C:\\S\"m\\a.fzlgrp\"",
-         u"C:\\S\"m\\a.fzlgrp\""},
-        // Only two quotes: an unquoted name behind the quoted program is not opened.
-        {u"\"C:\\Programme\\Zellora\\Zellora.exe\" C:\\Sim\\a.fzlgrp", u""},
-        {u"\"C:\\Programme\\Zellora\\Zellora.exe\"", u""},
-        // Without the module path: everything behind the first blank.
-        {u"Zellora.exe C:\\Sim\\a b.fzlgrp", u"C:\\Sim\\a b.fzlgrp"},
+        // Quoted names keep their quotes for the open to drop; one inside the name stays.
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\" \"C:\\Sim\\a.fzlgrp\"",
+         u"\"C:\\Sim\\a.fzlgrp\""},
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\"   \"C:\\Sim\\a b.fzlgrp\"  ",
+         u"\"C:\\Sim\\a b.fzlgrp\""},
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\" \"C:\\S\"m\\a.fzlgrp\"",
+         u"\"C:\\S\"m\\a.fzlgrp\""},
+        // Unquoted names, behind the quoted or the bare program path in any letter case.
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\" C:\\Szenen\\Bahnhof.fzlgrp",
+         u"C:\\Szenen\\Bahnhof.fzlgrp"},
+        {u"C:\\Programme\\Neue Werkzeuge\\Zellora.exe C:\\Szenen\\Bahnhof.fzlgrp",
+         u"C:\\Szenen\\Bahnhof.fzlgrp"},
+        {u"c:\\programme\\neue werkzeuge\\ZELLORA.EXE\tC:\\Szenen\\Bahnhof.fzlgrp",
+         u"C:\\Szenen\\Bahnhof.fzlgrp"},
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\"C:\\Sim\\a.fzlgrp", u"C:\\Sim\\a.fzlgrp"},
+        // No name.
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\"", u""},
+        {u"\"C:\\Programme\\Neue Werkzeuge\\Zellora.exe\"   ", u""},
+        {u"C:\\Programme\\Neue Werkzeuge\\Zellora.exe", u""},
         {u"Zellora.exe", u""},
+        // Without the module path: the program's part ends at its closing quote or first blank.
+        {u"Zellora.exe C:\\Sim\\a b.fzlgrp", u"C:\\Sim\\a b.fzlgrp"},
         {u"Zellora.exe \"x\"", u"\"x\""},
+        {u"\"D:\\Alte Kopie\\Zellora.exe\" C:\\Sim\\a.fzlgrp", u"C:\\Sim\\a.fzlgrp"},
     };
     for (const CommandLineCase& c : cases) {
         EXPECT_EQ(PickCommandLineFileName(c.CommandLine, module), c.Expected)
             << Narrow(c.CommandLine);
     }
-    EXPECT_EQ(FolderOf(module), u"C:\\Programme\\Zellora\\");
+    EXPECT_EQ(FolderOf(module), u"C:\\Programme\\Neue Werkzeuge\\");
 }
 
 TEST(Startup, RefusesToRunWhenTheWindowClassCannotBeRegistered) {
@@ -155,7 +170,7 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
     };
     const Item items[] = {
         {0, IDM_NEW, u"Neu\tStrg+N", 0},
-        {0, IDM_OPEN, u"Öffnen\tStrg+0", 0},
+        {0, IDM_OPEN, u"Öffnen\tStrg+O", 0},
         {0, IDM_SAVE, u"Speichern\tStrg+S", 0},
         {0, IDM_SAVE_AS, u"Speichern unter", 0},
         {0, 0, u"", MF_SEPARATOR},
