@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/numbers.h"
+#include "document/utf16_surrogates.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
@@ -356,13 +357,24 @@ LoadResult Parse(LoaderState& state, std::string& bytes) {
         return LoadOpenFailed;
     XML_SetElementHandler(state.Parser, OnStartElement, OnEndElement);
     XML_SetUserData(state.Parser, &state);
-    XML_Status status = XML_Parse(state.Parser, bytes.data() + start, int(length), XML_TRUE);
+    // Up to an unpaired surrogate only: what comes before it may fail first, as it would in
+    // any expat build; otherwise the surrogate is the error.
+    const UnpairedSurrogate surrogate = FindUnpairedSurrogate(bytes, start);
+    XML_Status status = surrogate.Found
+                            ? XML_Parse(state.Parser, bytes.data() + start,
+                                        int(surrogate.Offset - start), XML_FALSE)
+                            : XML_Parse(state.Parser, bytes.data() + start, int(length), XML_TRUE);
     LoadResult result = LoadOk;
     if (state.OutOfMemory ||
         (status != XML_STATUS_OK && XML_GetErrorCode(state.Parser) == XML_ERROR_NO_MEMORY)) {
         result = LoadNoMemory;
     } else if (status != XML_STATUS_OK) {
         state.Report->ParseError = ParseErrorText(state.Parser);
+        result = LoadXmlError;
+    } else if (surrogate.Found) {
+        state.Report->ParseError = AsciiToUtf16(XML_ErrorString(XML_ERROR_INVALID_TOKEN)) +
+                                   u" at line " +
+                                   AsciiToUtf16(std::to_string(surrogate.Line).c_str());
         result = LoadXmlError;
     } else {
         result = ResultFromTally(state.FileKindTally);

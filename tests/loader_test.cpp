@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "document/loader.h"
+#include "document/utf16_surrogates.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
@@ -49,6 +50,48 @@ TEST(LoaderEncoding, Utf16ByteOrderMarksLoadAndSelectUtf8) {
         ASSERT_EQ(loaded.Document.Objects.size(), 1u);
         EXPECT_EQ(*loaded.Document.Objects[0]->Name, u"\\Ä.fzlobj");
     }
+}
+
+// Every expat build refuses the same UTF-16 files: an unpaired surrogate is found by the
+// loader, at the line where it stands.
+TEST(LoaderEncoding, UnpairedSurrogatesAreFoundWhereTheyStand) {
+    auto le = [](std::u16string text) {
+        std::string bytes;
+        for (char16_t c : text)
+            bytes += {char(c & 0xFF), char(c >> 8)};
+        return bytes;
+    };
+    auto be = [](std::u16string text) {
+        std::string bytes;
+        for (char16_t c : text)
+            bytes += {char(c >> 8), char(c & 0xFF)};
+        return bytes;
+    };
+    struct Case {
+        std::string Bytes;
+        bool Found;
+        size_t Offset;
+        unsigned long Line;
+    } cases[] = {
+        {le(u"<a b=\"\U0001F682\"/>"), false, 0, 1},
+        {le(u"<a\r\nb=\"\xD83D\x0001\"/>"), true, 14, 2},
+        {be(u"<a\rb\nc=\"\xDE82\"/>"), true, 16, 3},
+        {le(u"<a b=\"\xD800"), true, 12, 1},
+        {"<a b=\"\xED\xA0\x80\"/>", false, 0, 1}, // not UTF-16
+    };
+    for (const Case& c : cases) {
+        UnpairedSurrogate found = FindUnpairedSurrogate(c.Bytes, 0);
+        EXPECT_EQ(found.Found, c.Found) << c.Bytes.size();
+        if (c.Found) {
+            EXPECT_EQ(found.Offset, c.Offset);
+            EXPECT_EQ(found.Line, c.Line);
+        }
+    }
+    ToldMessages told;
+    std::string bytes = "\xFF\xFE" + le(u"<GRUPPENOBJECT>\r\n<Props A=\"\xDADA\x0030\"/>");
+    GroupDocument document;
+    EXPECT_EQ(LoadGroupDocumentFromBytes(bytes, u"Z:\\a.fzlgrp", &document), LoadXmlError);
+    EXPECT_EQ(ToldMessages::All, u"not well-formed (invalid token) at line 2\n");
 }
 
 TEST(LoaderEncoding, DeclarationDecidesTheSaveEncoding) {
