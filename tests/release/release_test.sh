@@ -181,7 +181,6 @@ equals ".efzlgrp offers Zellora in Wine's HKLM" Zellora.efzlgrp \
 equals "Zellora.fzlgrp open command in Wine's HKLM" "$command" \
   "$(probe value "$machine_classes\\Zellora.fzlgrp\\shell\\open\\command" @)"
 
-# A group file started through its association, as a double-click does.
 # "Hilfe" opens Readme.pdf with the program for .pdf files: here the probe, which writes
 # down the full name of the file it was given.
 viewer_record=$work/viewer.txt
@@ -194,6 +193,7 @@ printf '\xEF\xBB\xBF%s\\' "$(windows_path "$work/sim")" >"$installed/options.cfg
 group="$work/sim/Objekte/Bahnhof/Bahnhöfe Süd.fzlgrp"
 cp "$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp" "$group"
 settle
+# A group file started through its association, as a double-click does.
 run start "$(windows_path "$group")"
 probe editor "$(windows_path "$work/editor.txt")" "$(windows_path "$viewer_record")"
 settle
