@@ -60,32 +60,76 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "FileDescription" "Installation von Zellora
 VIAddVersionKey /LANG=${LANG_GERMAN} "CompanyName" "The Zellora developers"
 VIAddVersionKey /LANG=${LANG_GERMAN} "LegalCopyright" "MIT-Lizenz, The Zellora developers"
 
+; 1 when the installer runs under Wine, which reads file types from HKLM only (it does not
+; merge HKCU\Software\Classes into them as Windows does).
+Var Wine
+
+!macro DefineDetectWine UN
+  Function ${UN}DetectWine
+    StrCpy $Wine 0
+    System::Call 'kernel32::GetModuleHandle(t "ntdll.dll") p .r0'
+    System::Call 'kernel32::GetProcAddress(p r0, m "wine_get_version") p .r0'
+    ${If} $0 != 0
+      StrCpy $Wine 1
+    ${EndIf}
+  FunctionEnd
+!macroend
+!insertmacro DefineDetectWine ""
+!insertmacro DefineDetectWine "un."
+
+; The type's program identifier and its place among the extension's programs, under SHCTX.
+!macro WriteType EXT PROGID DESCRIPTION
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}" "" "${DESCRIPTION}"
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}\DefaultIcon" "" '"$INSTDIR\Zellora.exe",0'
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\Zellora.exe" "%1"'
+  WriteRegStr SHCTX "${CLASSES}\${EXT}\OpenWithProgids" "${PROGID}" ""
+!macroend
+
 ; A file type is offered to Zellora through OpenWithProgids; the extension's own default is
 ; set only where no program has claimed it yet, so an earlier choice of the user stays.
+; Under Wine the same goes into HKLM, following the per-user choice.
 !macro Associate EXT PROGID DESCRIPTION
-  WriteRegStr HKCU "${CLASSES}\${PROGID}" "" "${DESCRIPTION}"
-  WriteRegStr HKCU "${CLASSES}\${PROGID}\DefaultIcon" "" '"$INSTDIR\Zellora.exe",0'
-  WriteRegStr HKCU "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\Zellora.exe" "%1"'
-  WriteRegStr HKCU "${CLASSES}\${EXT}\OpenWithProgids" "${PROGID}" ""
+  !insertmacro WriteType "${EXT}" "${PROGID}" "${DESCRIPTION}"
   ReadRegStr $0 HKCU "${CLASSES}\${EXT}" ""
   ReadRegStr $1 HKCR "${EXT}" ""
   ${If} $0 == ""
   ${AndIf} $1 == ""
     WriteRegStr HKCU "${CLASSES}\${EXT}" "" "${PROGID}"
   ${EndIf}
+  ${If} $Wine == 1
+    SetShellVarContext all
+    !insertmacro WriteType "${EXT}" "${PROGID}" "${DESCRIPTION}"
+    ReadRegStr $0 HKCU "${CLASSES}\${EXT}" ""
+    ReadRegStr $1 HKLM "${CLASSES}\${EXT}" ""
+    ${If} $0 == "${PROGID}"
+    ${AndIf} $1 == ""
+      WriteRegStr HKLM "${CLASSES}\${EXT}" "" "${PROGID}"
+    ${EndIf}
+    SetShellVarContext current
+  ${EndIf}
 !macroend
 
-!macro Unassociate EXT PROGID
-  DeleteRegValue HKCU "${CLASSES}\${EXT}\OpenWithProgids" "${PROGID}"
+; Removes what Associate wrote under SHCTX, and no other program's entries.
+!macro UnassociateIn EXT PROGID
+  DeleteRegValue SHCTX "${CLASSES}\${EXT}\OpenWithProgids" "${PROGID}"
   Push "${CLASSES}\${EXT}\OpenWithProgids"
   Call un.DeleteKeyIfEmpty
-  ReadRegStr $0 HKCU "${CLASSES}\${EXT}" ""
+  ReadRegStr $0 SHCTX "${CLASSES}\${EXT}" ""
   ${If} $0 == "${PROGID}"
-    DeleteRegValue HKCU "${CLASSES}\${EXT}" ""
+    DeleteRegValue SHCTX "${CLASSES}\${EXT}" ""
   ${EndIf}
   Push "${CLASSES}\${EXT}"
   Call un.DeleteKeyIfEmpty
-  DeleteRegKey HKCU "${CLASSES}\${PROGID}"
+  DeleteRegKey SHCTX "${CLASSES}\${PROGID}"
+!macroend
+
+!macro Unassociate EXT PROGID
+  !insertmacro UnassociateIn "${EXT}" "${PROGID}"
+  ${If} $Wine == 1
+    SetShellVarContext all
+    !insertmacro UnassociateIn "${EXT}" "${PROGID}"
+    SetShellVarContext current
+  ${EndIf}
 !macroend
 
 Section "Zellora"
@@ -101,6 +145,7 @@ Section "Zellora"
 
   CreateShortcut "$SMPROGRAMS\Zellora.lnk" "$INSTDIR\Zellora.exe" "" "$INSTDIR\Zellora.exe" 0
 
+  Call DetectWine
   !insertmacro Associate ".fzlgrp" "Zellora.fzlgrp" "Ferrolino Gruppenobjekt"
   !insertmacro Associate ".efzlgrp" "Zellora.efzlgrp" "Ferrolino Projektdatei"
 
@@ -120,19 +165,19 @@ Section "Zellora"
   System::Call "${NOTIFY_ASSOCIATIONS}"
 SectionEnd
 
-; Deletes the key on the stack from HKCU when it holds no value and no subkey any more.
+; Deletes the key on the stack from SHCTX when it holds no value and no subkey any more.
 Function un.DeleteKeyIfEmpty
   Exch $R0
   Push $R1
-  EnumRegKey $R1 HKCU $R0 0
+  EnumRegKey $R1 SHCTX $R0 0
   StrCmp $R1 "" 0 done
-  EnumRegValue $R1 HKCU $R0 0
+  EnumRegValue $R1 SHCTX $R0 0
   StrCmp $R1 "" 0 done
   ; The default value has an empty name; it keeps the key too.
   ClearErrors
-  ReadRegStr $R1 HKCU $R0 ""
+  ReadRegStr $R1 SHCTX $R0 ""
   IfErrors 0 done
-  DeleteRegKey HKCU $R0
+  DeleteRegKey SHCTX $R0
 done:
   Pop $R1
   Pop $R0
@@ -154,6 +199,7 @@ Section "Uninstall"
 
   Delete "$SMPROGRAMS\Zellora.lnk"
 
+  Call un.DetectWine
   !insertmacro Unassociate ".fzlgrp" "Zellora.fzlgrp"
   !insertmacro Unassociate ".efzlgrp" "Zellora.efzlgrp"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -62,6 +62,27 @@ TEST(HostileFiles, MalformedBytesAreXmlErrors) {
         EXPECT_EQ(LoadBytes(folder, bytes), LoadXmlError) << bytes.size() << " bytes";
 }
 
+// A UTF-16 high surrogate not followed by a low one is refused: by expat since its
+// security update, and so by the Windows build's expat too, which must be the same.
+TEST(HostileFiles, UnpairedHighSurrogateIsRefused) {
+    const char* examples = getenv("ZELLORA_EXAMPLES");
+    ASSERT_TRUE(examples);
+    std::string kept;
+    ASSERT_EQ(ReadWholeFile(FromNativePath(std::string(examples) +
+                                           "/../tests/fuzz/regressions/"
+                                           "utf16_surrogate_before_control_character.fzlgrp"),
+                            kept),
+              ReadOk);
+    ScratchFolder folder;
+    ToldMessages told;
+    const std::string cases[] = {
+        kept,
+        std::string("\xFF\xFE<\0G\0 \0A\0=\0\"\0\x00\xD8\x01\0\"\0/\0>\0", 24),
+    };
+    for (const std::string& bytes : cases)
+        EXPECT_EQ(LoadBytes(folder, bytes), LoadXmlError) << bytes.size() << " bytes";
+}
+
 TEST(HostileFiles, BillionLaughsStopsAtTheAmplificationLimit) {
     ScratchFolder folder;
     ToldMessages told;

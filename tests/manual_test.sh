@@ -24,10 +24,29 @@ for words in "Über Zellora" "Einträge hinzufügen, löschen, kopieren und einf
   check "umlauts read back: $words" grep -q "$words" <<<"$text"
 done
 check "long words are hyphenated" test "$(grep -c '[a-zäöüß]-$' <<<"$text")" -gt 10
+# Hyphenation never breaks a name or code such as "XML-Datei" ("XM-" at a line end, "L-Datei"
+# on the next); a line may still end at a hyphen the text has.
+broken=$(pdftotext -raw "$pdf" - | python3 -c '
+import re, sys
+source = re.sub(r"\s+", " ", open(sys.argv[1], encoding="utf-8").read())
+lines = sys.stdin.read().splitlines()
+for line, after in zip(lines, lines[1:] + [""]):
+    m = re.search(r"(\S*[A-Z0-9])-$", line)
+    n = re.match(r"\S+", after)
+    if m and n and m.group(1) + n.group(0) in source and m.group(1) + "-" + n.group(0) not in source:
+        print(m.group(1) + "-" + n.group(0))
+' "$manual")
+check "no name or code is broken by hyphenation${broken:+: $broken}" test -z "$broken"
+for field in Subject Creator; do
+  value=$(pdfinfo "$pdf" | sed -n "s/^$field: *//p")
+  check "the PDF names its $field: $value" test -n "$value" -a "$value" != "(unspecified)"
+done
 
 while IFS= read -r picture; do
-  check "the manual shows $(basename "$picture")" grep -q "image:: ../$(basename "$picture")" \
-    "$manual" "$source/docs/manual/Readme.rst.in"
+  # A picture too wide for the page is shown in its print version NAME_print.png.
+  name=$(basename "$picture" .png)
+  check "the manual shows $name.png" grep -q -e "image:: ../$name.png" \
+    -e "image:: ../${name}_print.png" "$manual" "$source/docs/manual/Readme.rst.in"
 done < <(find "$source/docs" -maxdepth 1 -name '*.png')
 check "the pictures are in the PDF" test "$(pdfimages -list "$pdf" | tail -n +3 | wc -l)" -ge \
   "$(find "$source/docs" -maxdepth 1 -name '*.png' | wc -l)"

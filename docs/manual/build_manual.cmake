@@ -4,7 +4,8 @@
 set(ENV{RL_invariant} 1)
 execute_process(
   COMMAND ${RST2PDF} --stylesheets ${STYLE} --font-path ${FONTS} --language de_DE
-          --extension-module ${WORKING_FOLDER}/keep_headings.py --repeat-table-rows
+          --extension-module ${WORKING_FOLDER}/keep_headings.py
+          --extension-module ${WORKING_FOLDER}/pdf_metadata.py --repeat-table-rows
           --output ${OUTPUT}.tmp
   INPUT_FILE ${SOURCE}
   WORKING_DIRECTORY ${WORKING_FOLDER}

@@ -156,15 +156,25 @@ bool AnswerSaveDialog(HWND dialog, const std::wstring& path) {
     return true;
 }
 
-// Opens a dialog of the editor from its menu, keeps its picture and closes it again.
+// The simulator folder of the pictures: the one a user would have, never a build folder.
+const wchar_t* const ExampleRoot = L"C:\\Ferrolino\\";
+
+// Opens a dialog of the editor from its menu, keeps its picture and closes it again. Before
+// the picture, the field fieldId (where given) must show fieldText.
 std::string LookAtDialog(DWORD process, HWND main, WORD command, const std::wstring& caption,
-                         const std::wstring& shot, int closeId) {
+                         const std::wstring& shot, int closeId, int fieldId = 0,
+                         const std::wstring& fieldText = L"") {
     PostMessageW(main, WM_COMMAND, command, 0);
     HWND dialog = WaitForDialog(process, [&](HWND window) {
         return GetWindow(window, GW_OWNER) == main && Text(window) == caption;
     });
     if (dialog == nullptr) {
         return "no dialog \"" + ToUtf8(caption) + "\"";
+    }
+    if (fieldId != 0 && Text(GetDlgItem(dialog, fieldId)) != fieldText) {
+        Click(dialog, closeId);
+        return "\"" + ToUtf8(caption) + "\" shows \"" + ToUtf8(Text(GetDlgItem(dialog, fieldId))) +
+               "\"";
     }
     RedrawWindow(dialog, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -306,8 +316,9 @@ std::string Run(const std::wstring& program, const std::wstring& file,
     if (!SaveScreen(main, shots + L"\\zellora.bmp")) {
         return fail("cannot write the screenshot");
     }
-    std::string failure = LookAtDialog(process.dwProcessId, main, IDM_ADJUST_PATHS,
-                                       L"Pfade anpassen", shots + L"\\paths.bmp", IDCANCEL);
+    std::string failure =
+        LookAtDialog(process.dwProcessId, main, IDM_ADJUST_PATHS, L"Pfade anpassen",
+                     shots + L"\\paths.bmp", IDCANCEL, IDC_PATH_SHOWN, ExampleRoot);
     if (failure.empty()) {
         failure = LookAtDialog(process.dwProcessId, main, IDM_INFO, L"Info", shots + L"\\about.bmp",
                                IDOK);

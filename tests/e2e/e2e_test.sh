@@ -23,9 +23,16 @@ cp "$bin/Zellora.exe" "$bin/rotation.dll" "$bin/zellora_e2e_driver.exe" "$bin/ze
 cp -r "$src/examples/sim" "$work/sim"
 
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-printf '\xEF\xBB\xBF%s\\' "$(windows_path "$work/sim")" >"$work/options.cfg"
+# The pictures show the simulator folder a user would have, C:\Ferrolino\ (the driver checks
+# the paths dialog's field): in the prefix's drive C: it is the example copied above.
+prefix=${ZELLORA_WINEPREFIX:-$src/build/wineprefix-${ZELLORA_WINEARCH:-win32}}
+"$src/scripts/wine-run" cmd /c exit 0
+ln -sfn "$work/sim" "$prefix/drive_c/Ferrolino"
+root='C:\Ferrolino'
+printf '\xEF\xBB\xBF%s\\' "$root" >"$work/options.cfg"
 
 file=$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp
+file_in_root="$root\\Objekte\\Bahnhof\\Bahnhof.fzlgrp"
 # The station's groups, then its objects, then its two labels, which name no file.
 printf '%s\n' Doppellampe.fzlgrp Doppellampe.fzlgrp Einfahrsignal.fzlgrp \
   Empfangsgebäude.fzlobj Bahnsteig.fzlobj Bahnsteig.fzlobj Linde.fzlobj "" "" \
@@ -55,7 +62,7 @@ mkdir -p "$large" "$work/out"
 cd "$work"
 ZELLORA_WINE_TIMEOUT=180 "$src/scripts/wine-run" explorer /desktop=zellora,1024x768 \
   "$(windows_path "$work/zellora_e2e_driver.exe")" \
-  "$(windows_path "$work/Zellora.exe")" "$(windows_path "$file")" \
+  "$(windows_path "$work/Zellora.exe")" "$file_in_root" \
   "$(windows_path "$work/lines.txt")" "$(windows_path "$work")" \
   "$(windows_path "$work/result.txt")" "$(windows_path "$work/out/editor.fzlgrp")" \
   "$(windows_path "$large/Gross.fzlgrp")" "$(windows_path "$work/out/gross.fzlgrp")" || true
@@ -74,7 +81,7 @@ cmp "$file" "$src/examples/sim/Objekte/Bahnhof/Bahnhof.fzlgrp"
 # The same station exported by the command line, into the same folder, since the names in
 # an export are written relative to its folder.
 "$src/scripts/wine-run" "$(windows_path "$work/zellora-cli.exe")" export \
-  --root "$(windows_path "$work/sim")" "$(windows_path "$file")" \
+  --root "$root" "$file_in_root" \
   "$(windows_path "$work/out/cli.fzlgrp")"
 if ! cmp "$work/out/editor.fzlgrp" "$work/out/cli.fzlgrp"; then
   diff <(tr -d '\r' <"$work/out/editor.fzlgrp") <(tr -d '\r' <"$work/out/cli.fzlgrp") | head -20

@@ -9,7 +9,6 @@
 // release_probe values KEY                    prints the names of a key's values, one a line
 // release_probe exists KEY                    exit status 0 when the key exists
 // release_probe set KEY NAME DATA             writes a text value
-// release_probe copy KEY TO_KEY               copies a key with everything below it
 // KEY is HKCU\... or HKLM\...; every exit status but 0 is a failure or an answer "no".
 #include <windows.h>
 
@@ -188,22 +187,6 @@ int SetValue(const KeyName& key, const std::wstring& name, const std::wstring& d
                : 1;
 }
 
-int CopyKey(const KeyName& from, const KeyName& to) {
-    HKEY source = nullptr;
-    HKEY target = nullptr;
-    int status = 1;
-    if (RegOpenKeyExW(from.Root, from.Path.c_str(), 0, KEY_READ, &source) == ERROR_SUCCESS &&
-        RegCreateKeyExW(to.Root, to.Path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
-                        nullptr) == ERROR_SUCCESS &&
-        RegCopyTreeW(source, nullptr, target) == ERROR_SUCCESS)
-        status = 0;
-    if (source != nullptr)
-        RegCloseKey(source);
-    if (target != nullptr)
-        RegCloseKey(target);
-    return status;
-}
-
 int RegistryCommand(const std::wstring& mode, int argc, wchar_t** argv) {
     KeyName key{};
     if (argc < 3 || !SplitKey(argv[2], key))
@@ -216,9 +199,6 @@ int RegistryCommand(const std::wstring& mode, int argc, wchar_t** argv) {
         return KeyExists(key);
     if (mode == L"set" && argc == 5)
         return SetValue(key, argv[3], argv[4]);
-    KeyName to{};
-    if (mode == L"copy" && argc == 4 && SplitKey(argv[3], to))
-        return CopyKey(key, to);
     return 2;
 }
 

@@ -109,6 +109,7 @@ tree() {
   find "$(unix_path "$localappdata")/Programs" "$(dirname "$shortcut")" 2>/dev/null | LC_ALL=C sort
 }
 classes='HKCU\Software\Classes'
+machine_classes='HKLM\Software\Classes'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zellora'
 echo "release test: installing into $install"
 
@@ -170,12 +171,16 @@ if [ "$setup" != "$dist/Zellora-$version-setup.exe" ]; then
   equals "twin installer version data" "$version $version" "$(probe version "$(windows_path "$setup")")"
 fi
 
-# A group file started through its association. Wine 8's "start" reads file associations
-# from HKLM only, while Windows merges the per-user keys into them: the test copies the
-# per-user keys that the installer wrote to HKLM.
-for key in .fzlgrp Zellora.fzlgrp; do
-  probe copy "$classes\\$key" "HKLM\\Software\\Classes\\$key"
-done
+# Wine 8 reads file types from HKLM only (Windows merges the per-user keys into them): under
+# Wine the installer writes them there too, following the per-user choice.
+equals ".fzlgrp opens with Zellora in Wine's HKLM" Zellora.fzlgrp \
+  "$(probe value "$machine_classes\\.fzlgrp" @)"
+equals ".efzlgrp has no default in Wine's HKLM" "" "$(probe value "$machine_classes\\.efzlgrp" @)"
+equals ".efzlgrp offers Zellora in Wine's HKLM" Zellora.efzlgrp \
+  "$(probe values "$machine_classes\\.efzlgrp\\OpenWithProgids")"
+equals "Zellora.fzlgrp open command in Wine's HKLM" "$command" \
+  "$(probe value "$machine_classes\\Zellora.fzlgrp\\shell\\open\\command" @)"
+
 # "Hilfe" opens Readme.pdf with the program for .pdf files: here the probe, which writes
 # down the full name of the file it was given.
 viewer_record=$work/viewer.txt
@@ -188,6 +193,7 @@ printf '\xEF\xBB\xBF%s\\' "$(windows_path "$work/sim")" >"$installed/options.cfg
 group="$work/sim/Objekte/Bahnhof/Bahnhöfe Süd.fzlgrp"
 cp "$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp" "$group"
 settle
+# A group file started through its association, as a double-click does.
 run start "$(windows_path "$group")"
 probe editor "$(windows_path "$work/editor.txt")" "$(windows_path "$viewer_record")"
 settle
@@ -205,6 +211,9 @@ run "$installed/uninstall.exe" /S
 settle
 check "program folder removed" test ! -e "$installed"
 check "shortcut removed" test ! -e "$shortcut"
+for key in Zellora.fzlgrp Zellora.efzlgrp .fzlgrp .efzlgrp; do
+  check "$key removed from Wine's HKLM" test "$(probe exists "$machine_classes\\$key"; echo $?)" = 1
+done
 for key in Zellora.fzlgrp Zellora.efzlgrp .fzlgrp; do
   check "$key removed" test "$(probe exists "$classes\\$key"; echo $?)" = 1
 done
