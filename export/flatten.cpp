@@ -34,11 +34,12 @@ struct IdentityHash {
 // level, which the names alone would follow until the path grew too long.
 std::unordered_set<FileIdentity, IdentityHash> VisitedIdentities;
 
-// One open group of the expansion: its document and the next of its IObjects to expand.
+// One open group of the expansion: its document (none once its last IObject is open) and
+// the next of its IObjects to expand.
 struct Level {
     std::unique_ptr<GroupDocument> Loaded; // empty for the top document, owned by the job
     GroupDocument* Document = nullptr;
-    std::u16string Key;
+    const std::u16string* Key = nullptr; // its element of VisitedKeys, kept there once
     bool Identified = false;
     FileIdentity Identity;
     size_t NextIObject = 0;
@@ -115,7 +116,7 @@ bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document,
 
 void CloseLevel(std::vector<Level>& levels) {
     if (levels.size() > 1) {
-        VisitedKeys.erase(levels.back().Key);
+        VisitedKeys.erase(VisitedKeys.find(*levels.back().Key));
         if (levels.back().Identified)
             VisitedIdentities.erase(levels.back().Identity);
         VisitedGroupFiles.pop_back();
@@ -153,8 +154,7 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
         VisitedGroupFiles.pop_back();
         return false;
     }
-    level.Key = std::move(key);
-    VisitedKeys.insert(level.Key);
+    level.Key = &*VisitedKeys.insert(std::move(key)).first;
     if (level.Identified)
         VisitedIdentities.insert(level.Identity);
     levels.push_back(std::move(level));
@@ -180,7 +180,7 @@ void ExpandAll(ExportJob& job, OutputSink& sink) {
         return;
     while (!levels.empty()) {
         Level& level = levels.back();
-        if (level.NextIObject >= level.Document->IObjects.size()) {
+        if (!level.Document || level.NextIObject >= level.Document->IObjects.size()) {
             CloseLevel(levels);
             continue;
         }
@@ -188,9 +188,17 @@ void ExpandAll(ExportJob& job, OutputSink& sink) {
             job.Succeeded = 0;
             return;
         }
+        size_t parent = levels.size() - 1;
         const ObjectEntry* group = level.Document->IObjects[level.NextIObject++].get();
+        bool lastGroup = level.NextIObject == level.Document->IObjects.size();
         if (!OpenNestedLevel(job, levels, sink, group))
             return;
+        // A level whose groups are all open keeps only what the loop check needs: a deep
+        // chain holds one document at a time, not one per level scattered over the heap.
+        if (lastGroup && levels[parent].Loaded) {
+            levels[parent].Loaded.reset();
+            levels[parent].Document = nullptr;
+        }
     }
 }
 
