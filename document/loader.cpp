@@ -12,6 +12,7 @@
 #include "document/entry_fields.h"
 #include "document/numbers.h"
 #include "document/utf16_surrogates.h"
+#include "document/xml_names.h"
 #include "document/writer.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
@@ -168,21 +169,12 @@ bool MarkerFollows(const XML_Char** attributes, size_t fileInfoIndex) {
 // ones; a header name keeping one of them would make the next UTF-8 save unreadable. Each
 // becomes '_', and '_' is added while the name is taken (by a name of the header or one given
 // before): "aª" beside "a_" would otherwise stand twice in the save, unreadable as well.
+bool RefusedInUtf8Names(char16_t c) {
+    return c == 0xAA || c == 0xB5 || c == 0xBA;
+}
+
 Text WritableAttributeName(const XML_Char* name, std::set<Text>& taken) {
-    Text text(Str(name));
-    bool changed = false;
-    for (char16_t& c : text) {
-        if (c == 0xAA || c == 0xB5 || c == 0xBA) {
-            c = u'_';
-            changed = true;
-        }
-    }
-    if (changed) {
-        while (taken.count(text))
-            text += u'_';
-        taken.insert(text);
-    }
-    return text;
+    return DistinctWritableName(Str(name), RefusedInUtf8Names, taken);
 }
 
 void ReadHeader(LoaderState& state, const XML_Char** attributes) {

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "document/entry_fields.h"
 #include "document/numbers.h"
+#include "document/xml_names.h"
 #include "paths/path_utils.h"
 
 int UnicodeLostPending = 0;
@@ -78,6 +79,10 @@ Text Writable(const Text& text) {
 // ISO-8859-1 has no byte for made '_' (written as '?', no parser would take the name), and
 // '_' added while the name is taken, so that no attribute stands twice. Values keep their
 // characters (they become '?', as in every text). A header of another form is kept.
+bool BeyondLatin1(char16_t c) {
+    return c > 0xFF;
+}
+
 Text Latin1HeaderNames(const Text& header) {
     std::vector<std::pair<Text, Text>> attributes; // name, the rest up to the next name
     std::set<Text> taken;
@@ -94,21 +99,8 @@ Text Latin1HeaderNames(const Text& header) {
         at = next;
     }
     Text out;
-    for (auto& [name, rest] : attributes) {
-        bool changed = false;
-        for (char16_t& c : name) {
-            if (c > 0xFF) {
-                c = u'_';
-                changed = true;
-            }
-        }
-        if (changed) {
-            while (taken.count(name))
-                name += u'_';
-            taken.insert(name);
-        }
-        out += name + rest;
-    }
+    for (const auto& [name, rest] : attributes)
+        out += DistinctWritableName(name, BeyondLatin1, taken) + rest;
     return out;
 }
 

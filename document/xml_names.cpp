@@ -16,3 +16,20 @@ bool IsReadableAttributeName(const std::u16string& name) {
     XML_ParserFree(parser);
     return read;
 }
+
+std::u16string DistinctWritableName(std::u16string name, bool (*cannotStand)(char16_t),
+                                    std::set<std::u16string>& taken) {
+    bool changed = false;
+    for (char16_t& c : name) {
+        if (cannotStand(c)) {
+            c = u'_';
+            changed = true;
+        }
+    }
+    if (changed) {
+        while (taken.count(name))
+            name += u'_';
+        taken.insert(name);
+    }
+    return name;
+}

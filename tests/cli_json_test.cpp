@@ -127,8 +127,8 @@ TEST(JsonDocumentTest, NestingDeeperThanTheFormatIsRefusedWithItsPlace) {
         << U8(problem);
 }
 
-// The saved header of an imported document, read back by the loader.
-LoadResult Reload(const JsonDocument& imported) {
+// Whether the saved header of an imported document reads back as it was.
+bool ReloadsAsItWas(const JsonDocument& imported) {
     GroupDocument document;
     document.HeaderText = imported.Document.HeaderText;
     WriteUtf8 = imported.WriteUtf8;
@@ -136,11 +136,8 @@ LoadResult Reload(const JsonDocument& imported) {
     FormatGroupDocument(&document, saved);
     GroupDocument reloaded;
     ToldMessages told;
-    LoadResult result = LoadGroupDocumentFromBytes(saved.Buffer, u"Z:\\a.fzlgrp", &reloaded);
-    if (result == LoadOk) {
-        EXPECT_EQ(reloaded.HeaderText, document.HeaderText);
-    }
-    return result;
+    return LoadGroupDocumentFromBytes(saved.Buffer, u"Z:\\a.fzlgrp", &reloaded) == LoadOk &&
+           reloaded.HeaderText == document.HeaderText;
 }
 
 TEST(JsonDocumentTest, OnlyHeaderNamesThatTheSavedFileCanHoldAreTaken) {
@@ -176,16 +173,17 @@ TEST(JsonDocumentTest, OnlyHeaderNamesThatTheSavedFileCanHoldAreTaken) {
         bool accepted = ReadJsonDocument(json.Buffer, read, problem);
         EXPECT_EQ(U8(problem), c.message);
         if (accepted) {
-            EXPECT_EQ(Reload(read), LoadOk);
+            EXPECT_TRUE(ReloadsAsItWas(read));
             continue;
         }
-        // Written as it is, the refused header would make a file that does not load again.
+        // Written as it is, the refused header would make a file that does not load again, or
+        // (a name beyond ISO-8859-1, which the writer makes '_') one with another name.
         std::u16string header;
         ASSERT_TRUE(HeaderFromShown(U16(c.header), header));
         JsonDocument unchecked;
         unchecked.WriteUtf8 = c.utf8;
         unchecked.Document.HeaderText = header;
-        EXPECT_EQ(Reload(unchecked), LoadXmlError);
+        EXPECT_FALSE(ReloadsAsItWas(unchecked));
     }
 }
 
