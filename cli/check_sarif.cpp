@@ -61,8 +61,13 @@ bool IsSeparator(char c) {
 }
 
 std::string WithSeparator(std::string folder) {
+#ifdef _WIN32
+    const char separator = '\\';
+#else
+    const char separator = '/';
+#endif
     if (folder.empty() || !IsSeparator(folder.back()))
-        folder += '/';
+        folder += separator;
     return folder;
 }
 
