@@ -186,6 +186,9 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
 }
 
 int OnSave() {
+    if (!CommitFocusedField(EntryPanel)) {
+        return 0;
+    }
     WriteUtf8 = DocumentUtf8 ? 1 : 0;
     if (!DocumentOpen || CurrentPath.empty() || CurrentPath == TextUntitled) {
         return OnSaveAs();
@@ -199,6 +202,9 @@ int OnSave() {
 }
 
 int OnSaveAs() {
+    if (!CommitFocusedField(EntryPanel)) {
+        return 0;
+    }
     PrepareFileDialog(MainWindow, FilterSave);
     const std::u16string kept = CurrentPath;
     // Save as proposes the name without its extension; the first character is never taken for
@@ -221,7 +227,7 @@ int OnSaveAs() {
 }
 
 void OnExport() {
-    if (!DocumentOpen) {
+    if (!DocumentOpen || !CommitFocusedField(EntryPanel)) {
         return;
     }
     PrepareFileDialog(MainWindow, FilterExport);

@@ -418,6 +418,30 @@ bool HasClass(HWND window, const wchar_t* name) {
 
 } // namespace
 
+bool CommitFocusedField(HWND panel) {
+    HWND focus = GetFocus();
+    if (panel == nullptr || focus == nullptr || !IsChild(panel, focus)) {
+        return true;
+    }
+    // The edit part of a combo box has the focus; the combo box is the field.
+    HWND field = GetParent(focus) == panel ? focus : GetParent(focus);
+    const int id = GetDlgCtrlID(field);
+    switch (id) {
+    case IDC_POSITION_X:
+    case IDC_POSITION_Y:
+    case IDC_POSITION_Z:
+    case IDC_ROTATION_X:
+    case IDC_ROTATION_Y:
+    case IDC_ROTATION_Z:
+    case IDC_ZOOM_FACTOR:
+    case IDC_BLINK_INTERVAL: CommitNumber(panel, id); return !ChangedText(panel, id);
+    case IDC_SHOW_ON:
+    case IDC_HIDE_ON:
+    case IDC_DYNAMIC_VISIBILITY: CommitText(panel, id); return true;
+    default: return true;
+    }
+}
+
 HWND CreateEntryPanel(HWND parent) {
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));

@@ -340,6 +340,24 @@ TEST_F(PanelTest, TextsOfAnyLengthAreStoredWhole) {
 
 // A click on another line takes the focus from a field whose number is refused; the click's
 // release goes to the message box, and the list is left on the clicked line.
+TEST_F(PanelTest, SavingTakesTheValueStillBeingTyped) {
+    const std::u16string path =
+        WriteTestFile("tippen.fzlgrp", GroupFile(Entry("Object", "Name=\"C:\\t.fzlobj\"")));
+    Open(path);
+    SelectLine(0);
+    SetFocus(Field(IDC_POSITION_X));
+    Type(IDC_POSITION_X, u"12.5");
+    EXPECT_EQ(Command(IDM_SAVE), 1);
+    EXPECT_NE(ReadTestFile(path).find("Position=\"12.500;"), std::string::npos);
+    EXPECT_FALSE(Modified);
+    // A text that is no number stops the save, with the field's message.
+    SetFocus(Field(IDC_POSITION_X));
+    Type(IDC_POSITION_X, u"abc");
+    EXPECT_EQ(Command(IDM_SAVE), 0);
+    ExpectMessage(0, u"Bitte geben Sie eine Zahl ein!", Warning, EntryPanel);
+    EXPECT_NE(ReadTestFile(path).find("Position=\"12.500;"), std::string::npos);
+}
+
 TEST_F(PanelTest, ARefusedNumberLeavesTheListOnTheEntryItShows) {
     Open(WriteTestFile("bahnhof.fzlgrp", GroupFile(Entry("Object", "Name=\"C:\\eins.fzlobj\"") +
                                                    Entry("Object", "Name=\"C:\\zwei.fzlobj\"") +
