@@ -10,8 +10,8 @@ namespace {
 
 const CommandOption HelpOption{"--help, -h", OptionKind::Switch, nullptr, "zeigt diese Hilfe"};
 
-const CommandOption* FindOption(const CommandSpec& spec, const std::string& name) {
-    for (const CommandOption& option : spec.Options)
+const CommandOption* FindOption(const CommandForm& form, const std::string& name) {
+    for (const CommandOption& option : form.Options)
         if (name == option.Name)
             return &option;
     return nullptr;
@@ -72,7 +72,7 @@ std::string CommandLine::Value(const char* option) const {
     return value;
 }
 
-ArgumentsRead ReadArguments(const CommandSpec& spec, const std::vector<std::string>& args,
+ArgumentsRead ReadArguments(const CommandForm& form, const std::vector<std::string>& args,
                             CommandLine& line, std::string& problem) {
     std::string root;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -83,7 +83,7 @@ ArgumentsRead ReadArguments(const CommandSpec& spec, const std::vector<std::stri
             line.Operands.push_back(arg);
             continue;
         }
-        const CommandOption* option = FindOption(spec, arg);
+        const CommandOption* option = FindOption(form, arg);
         if (!option) {
             problem = "unbekannte Option: " + arg;
             return ArgumentsRead::Misused;
@@ -108,8 +108,8 @@ ArgumentsRead ReadArguments(const CommandSpec& spec, const std::vector<std::stri
             line.Options.emplace_back(arg, value);
         }
     }
-    if (line.Operands.size() < spec.MinOperands || line.Operands.size() > spec.MaxOperands) {
-        problem = spec.OperandsProblem;
+    if (line.Operands.size() < form.MinOperands || line.Operands.size() > form.MaxOperands) {
+        problem = form.OperandsProblem;
         return ArgumentsRead::Misused;
     }
     if (line.HasRoot) {
@@ -122,36 +122,36 @@ ArgumentsRead ReadArguments(const CommandSpec& spec, const std::vector<std::stri
     return ArgumentsRead::Ready;
 }
 
-std::string Synopsis(const CommandSpec& spec) {
-    std::string text = std::string("zellora-cli ") + spec.Name;
-    for (const CommandOption& option : spec.Options)
+std::string Synopsis(const CommandForm& form) {
+    std::string text = std::string("zellora-cli ") + form.Name;
+    for (const CommandOption& option : form.Options)
         text += " " + OptionSynopsis(option);
-    if (*spec.Operands)
-        text += std::string(" ") + spec.Operands;
+    if (*form.Operands)
+        text += std::string(" ") + form.Operands;
     return text;
 }
 
-int ReportUsageError(const CommandSpec& spec, const std::string& problem) {
-    WriteError("zellora-cli: " + problem + "\nAufruf: " + Synopsis(spec) + "\n„zellora-cli " +
-               spec.Name + " --help“ zeigt mehr.\n");
+int ReportUsageError(const CommandForm& form, const std::string& problem) {
+    WriteError("zellora-cli: " + problem + "\nAufruf: " + Synopsis(form) + "\n„zellora-cli " +
+               form.Name + " --help“ zeigt mehr.\n");
     return ExitUsage;
 }
 
-int ShowCommandHelp(const CommandSpec& spec) {
-    std::string text = "Aufruf: " + Synopsis(spec) + "\n\n" + spec.Details + "\nOptionen:\n";
-    for (const CommandOption& option : spec.Options)
+int ShowCommandHelp(const CommandForm& form) {
+    std::string text = "Aufruf: " + Synopsis(form) + "\n\n" + form.Details + "\nOptionen:\n";
+    for (const CommandOption& option : form.Options)
         text += OptionLine(option);
     text += OptionLine(HelpOption);
     return WriteOutput(text) ? ExitOk : ExitFailed;
 }
 
-bool ReadOrAnswer(const CommandSpec& spec, const std::vector<std::string>& args, CommandLine& line,
+bool ReadOrAnswer(const CommandForm& form, const std::vector<std::string>& args, CommandLine& line,
                   int& exit) {
     std::string problem;
-    switch (ReadArguments(spec, args, line, problem)) {
+    switch (ReadArguments(form, args, line, problem)) {
     case ArgumentsRead::Ready: return true;
-    case ArgumentsRead::Help: exit = ShowCommandHelp(spec); return false;
-    case ArgumentsRead::Misused: exit = ReportUsageError(spec, problem); return false;
+    case ArgumentsRead::Help: exit = ShowCommandHelp(form); return false;
+    case ArgumentsRead::Misused: exit = ReportUsageError(form, problem); return false;
     case ArgumentsRead::Refused: exit = ExitFailed; return false;
     }
     return false;

@@ -26,7 +26,7 @@ struct CommandOption {
 // --root ORDNER, as every command that names files in the simulator folder takes it.
 extern const CommandOption RootOption;
 
-struct CommandSpec {
+struct CommandForm {
     const char* Name;     // "resave"
     const char* Operands; // "EIN AUS"
     const char* Summary;  // one line for the overview of all commands
@@ -57,19 +57,19 @@ enum class ArgumentsRead {
 
 // Reads args from index 1 on (args[0] is the command). Usage errors are found before any
 // name is taken into the program's form.
-ArgumentsRead ReadArguments(const CommandSpec& spec, const std::vector<std::string>& args,
+ArgumentsRead ReadArguments(const CommandForm& form, const std::vector<std::string>& args,
                             CommandLine& line, std::string& problem);
 
 // "zellora-cli resave [--encoding utf-8|iso-8859-1] [--root ORDNER] EIN AUS"
-std::string Synopsis(const CommandSpec& spec);
+std::string Synopsis(const CommandForm& form);
 
 // The problem, the synopsis and where to learn more, on standard error: ExitUsage.
-int ReportUsageError(const CommandSpec& spec, const std::string& problem);
+int ReportUsageError(const CommandForm& form, const std::string& problem);
 
 // The command's whole help on standard output: ExitOk.
-int ShowCommandHelp(const CommandSpec& spec);
+int ShowCommandHelp(const CommandForm& form);
 
 // Reads the arguments and answers --help and usage errors itself: true when the command can
 // run; otherwise exit holds the status to end with.
-bool ReadOrAnswer(const CommandSpec& spec, const std::vector<std::string>& args, CommandLine& line,
+bool ReadOrAnswer(const CommandForm& form, const std::vector<std::string>& args, CommandLine& line,
                   int& exit);

@@ -100,7 +100,7 @@ std::string FindingLine(const CheckFinding& finding, const std::string& file, bo
 
 } // namespace
 
-const CommandSpec CheckSpec{
+const CommandForm CheckForm{
     "check",
     "PFAD...",
     "prüft Gruppendateien auf fehlende oder falsche Verweise und Endlosschleifen",

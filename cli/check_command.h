@@ -3,7 +3,7 @@
 
 #include "cli/arguments.h"
 
-extern const CommandSpec CheckSpec;
+extern const CommandForm CheckForm;
 
 // Returns the exit status.
 int RunCheck(const CommandLine& line);

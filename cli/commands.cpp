@@ -54,7 +54,7 @@ std::string Printable(const std::string& name) {
 
 namespace {
 
-const CommandSpec InfoSpec{
+const CommandForm InfoForm{
     "info",
     "DATEI",
     "liest eine Gruppenobjektdatei und gibt ihren Inhalt als JSON aus",
@@ -70,7 +70,7 @@ bool IsEncoding(const std::string& value) {
     return value == "utf-8" || value == "iso-8859-1";
 }
 
-const CommandSpec ResaveSpec{
+const CommandForm ResaveForm{
     "resave",
     "EIN AUS",
     "liest EIN und speichert es nach AUS, wie es der Editor tut",
@@ -85,7 +85,7 @@ const CommandSpec ResaveSpec{
     2,
     "resave erwartet EIN und AUS"};
 
-const CommandSpec ExportSpec{
+const CommandForm ExportForm{
     "export",
     "EIN AUS",
     "löst die verschachtelten Gruppen von EIN in eine flache Datei AUS auf",
@@ -172,18 +172,18 @@ int RefuseInexactName(const std::string& name) {
 namespace {
 
 struct Command {
-    const CommandSpec* Spec;
+    const CommandForm* Form;
     int (*Run)(const CommandLine& line);
 };
 
 const Command Commands[] = {
-    {&InfoSpec, RunInfo},     {&ResaveSpec, RunResave}, {&ExportSpec, RunExport},
-    {&ImportSpec, RunImport}, {&PlanSpec, RunPlan},     {&CheckSpec, RunCheck},
+    {&InfoForm, RunInfo},     {&ResaveForm, RunResave}, {&ExportForm, RunExport},
+    {&ImportForm, RunImport}, {&PlanForm, RunPlan},     {&CheckForm, RunCheck},
 };
 
 const Command* FindCommand(const std::string& name) {
     for (const Command& command : Commands)
-        if (name == command.Spec->Name)
+        if (name == command.Form->Name)
             return &command;
     return nullptr;
 }
@@ -191,11 +191,11 @@ const Command* FindCommand(const std::string& name) {
 std::string OverallUsage() {
     std::string text = "Aufruf:\n";
     for (const Command& command : Commands)
-        text += "  " + Synopsis(*command.Spec) + "\n";
+        text += "  " + Synopsis(*command.Form) + "\n";
     text += "  zellora-cli help [BEFEHL] | --help | --version\n\n";
     for (const Command& command : Commands) {
-        std::string name = command.Spec->Name;
-        text += name + std::string(8 - name.size(), ' ') + command.Spec->Summary + "\n";
+        std::string name = command.Form->Name;
+        text += name + std::string(8 - name.size(), ' ') + command.Form->Summary + "\n";
     }
     return text + "\n„zellora-cli BEFEHL --help“ beschreibt einen Befehl genauer.\n";
 }
@@ -212,7 +212,7 @@ int Help(const std::vector<std::string>& args) {
     if (!command)
         return OverallUsageError(args.size() == 2 ? "unbekannter Befehl: " + args[1]
                                                   : "help erwartet höchstens einen Befehl");
-    return ShowCommandHelp(*command->Spec);
+    return ShowCommandHelp(*command->Form);
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -228,7 +228,7 @@ int RunCommandLine(const std::vector<std::string>& args) {
         return OverallUsageError("unbekannter Befehl: " + name);
     CommandLine line;
     int exit = ExitOk;
-    if (!ReadOrAnswer(*command->Spec, args, line, exit))
+    if (!ReadOrAnswer(*command->Form, args, line, exit))
         return exit;
     return command->Run(line);
 }

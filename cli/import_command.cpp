@@ -76,7 +76,7 @@ int ImportNamed(const CommandLine& a, std::u16string& title) {
 
 } // namespace
 
-const CommandSpec ImportSpec{
+const CommandForm ImportForm{
     "import",
     "JSON AUS",
     "speichert ein JSON-Dokument, wie es info ausgibt, als Gruppenobjektdatei AUS",

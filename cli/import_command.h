@@ -6,6 +6,6 @@
 
 #include "cli/arguments.h"
 
-extern const CommandSpec ImportSpec;
+extern const CommandForm ImportForm;
 
 int RunImport(const CommandLine& line);

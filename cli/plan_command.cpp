@@ -147,7 +147,7 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
             plan.Entries.push_back(FromFont(*f, source));
 }
 
-const CommandSpec PlanSpec{
+const CommandForm PlanForm{
     "plan",
     "EIN AUS.svg",
     "zeichnet die Einträge von EIN von oben als SVG-Bild",

@@ -7,7 +7,7 @@
 #include "cli/arguments.h"
 #include "cli/plan_svg.h"
 
-extern const CommandSpec PlanSpec;
+extern const CommandForm PlanForm;
 
 int RunPlan(const CommandLine& line);
 
