@@ -28,12 +28,6 @@ struct CheckedFile {
     std::vector<OptText> Objects, IObjects, Fonts;
 };
 
-struct IdentityHash {
-    size_t operator()(const FileIdentity& id) const {
-        return std::hash<uint64_t>()(id.Index * 1000003u ^ id.Device);
-    }
-};
-
 constexpr size_t NotFound = size_t(-1);
 
 template <typename List> std::vector<OptText> NamesOf(const List& entries) {
@@ -51,7 +45,7 @@ bool HasName(const OptText& name) {
 struct Checker {
     const CheckSettings& Settings;
     std::vector<CheckedFile> Files;
-    std::unordered_map<FileIdentity, size_t, IdentityHash> ByIdentity;
+    std::unordered_map<FileIdentity, size_t, FileIdentityHash> ByIdentity;
     std::unordered_map<std::u16string, size_t> ByName;   // completed name → file, or NotFound
     std::unordered_map<std::u16string, bool> LabelFiles; // a label's name → the file exists
     std::atomic<size_t> Loads{0};

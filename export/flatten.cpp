@@ -24,15 +24,9 @@ namespace {
 // every level.
 std::unordered_set<std::u16string> VisitedKeys;
 
-struct IdentityHash {
-    size_t operator()(const FileIdentity& id) const {
-        return std::hash<uint64_t>()(id.Index * 1000003u ^ id.Device);
-    }
-};
-
 // The files themselves: a name through a link to a folder spells the same file anew at every
 // level, which the names alone would follow until the path grew too long.
-std::unordered_set<FileIdentity, IdentityHash> VisitedIdentities;
+std::unordered_set<FileIdentity, FileIdentityHash> VisitedIdentities;
 
 // One open group of the expansion: its document (none once its last IObject is open) and
 // the next of its IObjects to expand.

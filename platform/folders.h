@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,13 @@ enum IdentifyResult {
     NothingThere, // no such file or folder
     Unreachable,  // something may be there, but cannot be reached (a folder on the way
                   // without search permission, too many links)
+};
+
+// For sets and maps of identities.
+struct FileIdentityHash {
+    size_t operator()(const FileIdentity& id) const {
+        return std::hash<uint64_t>()(id.Index * 1000003u ^ id.Device);
+    }
 };
 
 // The identity of the file or folder that path names, found as the loader finds it (letter
