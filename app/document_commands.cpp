@@ -5,7 +5,7 @@
 #include "app/texts.h"
 #include "document/loader.h"
 #include "document/writer.h"
-#include "panel/entry_panel.h"
+#include "app/entry_panel.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

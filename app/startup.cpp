@@ -9,7 +9,7 @@
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "base/text.h"
-#include "panel/entry_panel.h"
+#include "app/entry_panel.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"

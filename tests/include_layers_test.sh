@@ -18,13 +18,9 @@ declare -A may_use=(
   [cli]="base platform paths document export rotation"
   [shell]="base platform paths document export panel rotation resources"
 )
-# The editor's shell is app/ with the Windows dialogs that sit beside the core files of their
-# folder.
-shell_files=" paths/paths_dialog export/export_dialog panel/entry_panel "
-
-layer_of() { # a path below the root
-  local folder=${1%%/*} stem=${1%.*}
-  if [ "$folder" = app ] || [[ $shell_files == *" $stem "* ]]; then
+layer_of() { # a path below the root; the editor's shell is app/
+  local folder=${1%%/*}
+  if [ "$folder" = app ]; then
     echo shell
   else
     echo "$folder"

@@ -3,7 +3,7 @@
 #include "tests/gui/entry_fixture.h"
 
 #include "app/startup.h"
-#include "panel/entry_panel.h"
+#include "app/entry_panel.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/shell_state.h"
 #include "document/loader.h"
-#include "export/export_dialog.h"
+#include "app/export_dialog.h"
 #include "export/flatten.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"

@@ -1,4 +1,4 @@
-#include "export/export_dialog.h"
+#include "app/export_dialog.h"
 
 #include <new>
 

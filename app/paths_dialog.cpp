@@ -1,4 +1,4 @@
-#include "paths/paths_dialog.h"
+#include "app/paths_dialog.h"
 
 #include <new>
 #include <vector>

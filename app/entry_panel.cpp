@@ -1,4 +1,4 @@
-#include "panel/entry_panel.h"
+#include "app/entry_panel.h"
 
 #include <cmath>
 #include <map>
