@@ -48,7 +48,7 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     return out;
 }
 
-std::u16string Utf8ToUtf16(const std::string& bytes) {
+std::u16string Utf8ToUtf16(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
     size_t i = 0;

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 std::string Utf16ToUtf8(const std::u16string& text);
-std::u16string Utf8ToUtf16(const std::string& bytes);
+std::u16string Utf8ToUtf16(std::string_view bytes);
 // One byte per character for U+0000..U+00FF; anything else (a surrogate pair counts as one
 // character) becomes '?' and sets lost.
 std::string Utf16ToLatin1(const std::u16string& text, bool& lost);

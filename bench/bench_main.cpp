@@ -224,6 +224,11 @@ double Get(const std::string& name) {
     return it == Measured.Seconds.end() ? 0 : it->second;
 }
 
+double GetCpu(const std::string& name) {
+    auto it = Measured.Cpu.find(name);
+    return it == Measured.Cpu.end() ? 0 : it->second;
+}
+
 void Row(const char* what, double value, double goal, const char* unit = "x") {
     bool met = value <= goal;
     printf("| %-44s | %8.3f%s | <= %.2f%s | %s |\n", what, value, unit, goal, unit,
@@ -332,7 +337,7 @@ int main(int argc, char** argv) {
     CollectingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(entries, trees);
-    PrintCliTable(Get);
+    PrintCliTable(Get, GetCpu);
     benchmark::Shutdown();
     return 0;
 }

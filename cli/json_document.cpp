@@ -3,7 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <nlohmann/json.hpp>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+#include <string_view>
 #include <unordered_set>
 
 #include "base/text.h"
@@ -75,7 +81,7 @@ struct Value {
     int64_t Signed = 0;
     uint64_t Unsigned = 0;
     double Real = 0;
-    const std::string* Text = nullptr;
+    std::string_view Text;
 
     bool IsNumber() const {
         return Type == ValueType::Signed || Type == ValueType::Unsigned || Type == ValueType::Real;
@@ -86,6 +92,46 @@ struct Value {
                                              : Real;
     }
 };
+
+// The parser's working memory comes from operator new like everything else, so that running
+// out of it is std::bad_alloc, as the callers expect, and not a null pointer.
+struct ParserMemory {
+    static const bool kNeedFree = true;
+    void* Malloc(size_t size) { return size ? ::operator new(size) : nullptr; }
+    void* Realloc(void* old, size_t oldSize, size_t newSize) {
+        void* block = Malloc(newSize);
+        if (old && block)
+            std::memcpy(block, old, std::min(oldSize, newSize));
+        Free(old);
+        return block;
+    }
+    static void Free(void* block) { ::operator delete(block); }
+};
+
+// A JSON number as the standard library reads it: a whole number while it fits 64 bits,
+// otherwise the nearest double. False when it is beyond every double.
+bool ReadNumber(std::string_view text, Value& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (text.find_first_of(".eE") == std::string_view::npos) {
+        if (text[0] == '-') {
+            value.Type = ValueType::Signed;
+            if (std::from_chars(first, last, value.Signed).ec == std::errc())
+                return true;
+        } else {
+            value.Type = ValueType::Unsigned;
+            if (std::from_chars(first, last, value.Unsigned).ec == std::errc())
+                return true;
+        }
+    }
+    value.Type = ValueType::Real;
+    std::errc error = std::from_chars(first, last, value.Real).ec;
+    if (error != std::errc::result_out_of_range)
+        return error == std::errc();
+    // Too small for a double reads as zero, as strtod reads it; too large is no number.
+    value.Real = std::strtod(std::string(text).c_str(), nullptr);
+    return std::isfinite(value.Real);
+}
 
 // The checks of single values; the first problem ends the reading.
 struct ValueReader {
@@ -139,7 +185,7 @@ struct ValueReader {
         }
         if (value.Type != ValueType::String)
             return Fail(place, "erwartet einen Text oder null");
-        std::u16string text = Utf8ToUtf16(*value.Text);
+        std::u16string text = Utf8ToUtf16(value.Text);
         for (char16_t c : text)
             if (!AllowedInFile(c))
                 return Fail(place, "enthält ein Steuerzeichen, das eine Gruppendatei nicht "
@@ -185,10 +231,10 @@ struct DocumentReader : ValueReader {
     int SkippedFrom = 0; // > 0: the levels from this one on belong to a value not read
     bool Stopped = false;
     bool TooDeep = false;
-    bool SyntaxError = false;
-    size_t SyntaxErrorPosition = 0;
+    const rapidjson::MemoryStream* Stream = nullptr;
+    size_t NumberTooLargeEnd = 0; // > 0: where a number beyond every double ends
 
-    TopKey Key = TopKey::Result;
+    TopKey Top = TopKey::Result;
     std::string ListName; // the key of the list being read
     std::string FieldKey; // the key in the current entry
     EntryList<ObjectEntry> Objects;
@@ -206,7 +252,7 @@ struct DocumentReader : ValueReader {
     bool Reading() const { return !Stopped && !SkippedFrom; }
 
     template <typename Action> auto InList(Action action) {
-        return Key == TopKey::Fonts ? action(Fonts) : action(Objects);
+        return Top == TopKey::Fonts ? action(Fonts) : action(Objects);
     }
     size_t ListSize() {
         return InList([](auto& list) { return list.Entries->size(); });
@@ -244,7 +290,7 @@ struct DocumentReader : ValueReader {
     }
 
     bool TopValue(const Value& v) {
-        switch (Key) {
+        switch (Top) {
         case TopKey::Result: return true; // what the load of the original file said
         case TopKey::WriteUtf8: {
             int32_t flag = 1;
@@ -289,11 +335,11 @@ struct DocumentReader : ValueReader {
         switch (Depth) {
         case 0: return array ? Scalar(container) : true;
         case 1:
-            if (Key == TopKey::Result) {
+            if (Top == TopKey::Result) {
                 SkippedFrom = Depth + 1;
                 return true;
             }
-            if (!array || Key == TopKey::WriteUtf8 || Key == TopKey::Header)
+            if (!array || Top == TopKey::WriteUtf8 || Top == TopKey::Header)
                 return Scalar(container);
             OpenList();
             return true;
@@ -301,7 +347,7 @@ struct DocumentReader : ValueReader {
             if (array)
                 return Scalar(container);
             // Entries start as the loader makes them, so a field left out keeps that value.
-            if (Key == TopKey::Fonts)
+            if (Top == TopKey::Fonts)
                 Fonts.Entries->push_back(std::make_unique<FontEntry>(NewLoadedFontEntry()));
             else
                 Objects.Entries->push_back(std::make_unique<ObjectEntry>());
@@ -317,12 +363,12 @@ struct DocumentReader : ValueReader {
     }
 
     void OpenList() {
-        if (Key == TopKey::Fonts) {
+        if (Top == TopKey::Fonts) {
             Result.Document.Fonts.clear();
             Fonts.Entries = &Result.Document.Fonts;
         } else {
             ObjectList& list =
-                Key == TopKey::Objects ? Result.Document.Objects : Result.Document.IObjects;
+                Top == TopKey::Objects ? Result.Document.Objects : Result.Document.IObjects;
             list.clear();
             Objects.Entries = &list;
         }
@@ -343,7 +389,7 @@ struct DocumentReader : ValueReader {
         return true;
     }
 
-    bool TakeKey(const std::string& key) {
+    bool TakeKey(std::string_view key) {
         if (!Reading())
             return true;
         if (Depth == 1) {
@@ -354,15 +400,15 @@ struct DocumentReader : ValueReader {
             };
             for (const auto& [name, which] : keys) {
                 if (key == name) {
-                    Key = which;
-                    ListName = key;
+                    Top = which;
+                    ListName = std::string(key);
                     return true;
                 }
             }
-            return Stop(Fail(key, "unbekannter Schlüssel"));
+            return Stop(Fail(std::string(key), "unbekannter Schlüssel"));
         }
         // Keys are the names of the fields, in their exact letter case.
-        FieldKey = key;
+        FieldKey = std::string(key);
         return Stop(InList([&](auto& list) {
             using Entry = typename std::remove_reference_t<decltype(list)>::Type;
             for (const auto& field : FieldsOf<Entry>())
@@ -374,48 +420,40 @@ struct DocumentReader : ValueReader {
         }));
     }
 
-    // The parser's SAX interface.
-    bool null() { return Scalar(Value()); }
-    bool boolean(bool) {
+    // The parser's SAX interface. Numbers arrive as their text and are read here as the
+    // standard library reads them, exactly rounded.
+    bool Null() { return Scalar(Value()); }
+    bool Bool(bool) {
         Value v;
         v.Type = ValueType::Boolean;
         return Scalar(v);
     }
-    bool number_integer(int64_t n) {
+    bool Int(int) { return true; } // not called: numbers come as text
+    bool Uint(unsigned) { return true; }
+    bool Int64(int64_t) { return true; }
+    bool Uint64(uint64_t) { return true; }
+    bool Double(double) { return true; }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
         Value v;
-        v.Type = ValueType::Signed;
-        v.Signed = n;
+        if (!ReadNumber(std::string_view(text, length), v)) {
+            NumberTooLargeEnd = Stream->Tell();
+            return false;
+        }
         return Scalar(v);
     }
-    bool number_unsigned(uint64_t n) {
-        Value v;
-        v.Type = ValueType::Unsigned;
-        v.Unsigned = n;
-        return Scalar(v);
-    }
-    bool number_float(double n, const std::string&) {
-        Value v;
-        v.Type = ValueType::Real;
-        v.Real = n;
-        return Scalar(v);
-    }
-    bool string(std::string& s) {
+    bool String(const char* text, rapidjson::SizeType length, bool) {
         Value v;
         v.Type = ValueType::String;
-        v.Text = &s;
+        v.Text = std::string_view(text, length);
         return Scalar(v);
     }
-    bool binary(nlohmann::json::binary_t&) { return Scalar(Value()); } // not in JSON text
-    bool start_object(size_t) { return Open(false); }
-    bool key(std::string& k) { return TakeKey(k); }
-    bool end_object() { return Close(); }
-    bool start_array(size_t) { return Open(true); }
-    bool end_array() { return Close(); }
-    bool parse_error(size_t position, const std::string&, const nlohmann::detail::exception&) {
-        SyntaxError = true;
-        SyntaxErrorPosition = position;
-        return false;
+    bool StartObject() { return Open(false); }
+    bool Key(const char* text, rapidjson::SizeType length, bool) {
+        return TakeKey(std::string_view(text, length));
     }
+    bool EndObject(rapidjson::SizeType) { return Close(); }
+    bool StartArray() { return Open(true); }
+    bool EndArray(rapidjson::SizeType) { return Close(); }
 };
 
 bool IsNameCharacter(char16_t c) {
@@ -496,16 +534,33 @@ bool HeaderFromShown(const std::u16string& shown, std::u16string& headerText,
 
 bool ReadJsonDocument(const std::string& text, JsonDocument& result, std::u16string& problem) {
     DocumentReader reader(result);
-    nlohmann::json::sax_parse(text, &reader);
+    rapidjson::MemoryStream stream(text.data(), text.size());
+    reader.Stream = &stream;
+    rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, ParserMemory> parser;
+    constexpr unsigned flags = rapidjson::kParseValidateEncodingFlag |
+                               rapidjson::kParseNumbersAsStringsFlag |
+                               rapidjson::kParseStopWhenDoneFlag;
+    rapidjson::ParseResult parse = parser.Parse<flags>(stream, reader);
     if (reader.TooDeep) {
         problem = Place(text, TooDeepAt(text),
                         ("mehr als " + std::to_string(MaxDepth) + " Ebenen verschachtelt").c_str());
         return false;
     }
-    if (reader.SyntaxError) {
-        // The position counts the bytes read, the offending one included.
-        size_t position = reader.SyntaxErrorPosition;
-        problem = Place(text, position > 0 ? position - 1 : 0, "kein gültiges JSON");
+    // The place of a syntax error: the byte the parser could not take, the start of a
+    // character that is no UTF-8, the last digit of a number too large.
+    size_t at = stream.Tell();
+    if (parse.Code() == rapidjson::kParseErrorStringInvalidEncoding)
+        at = parse.Offset();
+    else if (reader.NumberTooLargeEnd)
+        at = reader.NumberTooLargeEnd - 1;
+    else if (parse.Code() == rapidjson::kParseErrorNumberTooBig && at > 0)
+        --at;
+    else if (!parse.IsError())
+        // Only blanks may follow; the stream's own end reads as a NUL, so a NUL in the text
+        // must not pass for it.
+        at = text.find_first_not_of(" \t\n\r", at);
+    if (at != std::string::npos) {
+        problem = Place(text, at, "kein gültiges JSON");
         return false;
     }
     if (reader.Stopped) {

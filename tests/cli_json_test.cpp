@@ -87,12 +87,19 @@ TEST(JsonDocumentTest, EveryValueReadsBackExactly) {
 }
 
 TEST(JsonDocumentTest, SyntaxErrorsNameLineAndColumn) {
-    const std::pair<const char*, const char*> cases[] = {
+    using namespace std::string_literals;
+    const std::pair<std::string, const char*> cases[] = {
         {"", "Zeile 1, Spalte 1: kein gültiges JSON"},
         {"{\"objects\": [}", "Zeile 1, Spalte 14: kein gültiges JSON"},
         {"{\n  \"header\": \"ä\" x\n}", "Zeile 2, Spalte 17: kein gültiges JSON"},
         {"{}\n{}", "Zeile 2, Spalte 1: kein gültiges JSON"},
         {"{\"header\": \"\\ud800\"}", "Zeile 1, Spalte 19: kein gültiges JSON"},
+        {"{}\0"s, "Zeile 1, Spalte 3: kein gültiges JSON"},
+        {"{\"writeUtf8\": 1e400}", "Zeile 1, Spalte 19: kein gültiges JSON"},
+        {"{\"writeUtf8\": 1e-400}", "writeUtf8: erwartet 0 oder 1"},
+        {"{\"header\": \"\xff\"}", "Zeile 1, Spalte 13: kein gültiges JSON"},
+        {"{\"objects\": [],}", "Zeile 1, Spalte 16: kein gültiges JSON"},
+        {"{\"writeUtf8\": NaN}", "Zeile 1, Spalte 15: kein gültiges JSON"},
     };
     for (const auto& [text, message] : cases) {
         JsonDocument read;
