@@ -25,6 +25,8 @@ struct FileDialogCall {
     std::u16string Proposed; // the file buffer as the program filled it
     std::u16string Filter;   // the filter with its NULs kept
     std::u16string DefaultExtension;
+    std::u16string Title;  // empty for the system's own
+    DWORD FilterIndex = 0; // the filter proposed
     DWORD Flags = 0;
     DWORD StructSize = 0;
     HWND Owner = nullptr;
