@@ -12,7 +12,6 @@ namespace {
 // Where everything stands when the client area has exactly the size the contents need.
 struct Measures {
     bool Known = false;
-    UINT Dpi = USER_DEFAULT_SCREEN_DPI;
     RECT List{};
     RECT Add{};
     RECT Remove{};
@@ -120,7 +119,6 @@ void MeasureLayout(HWND window, UINT dpi) {
 
     Measures m;
     m.Known = true;
-    m.Dpi = dpi;
     m.List = At(Scaled(20, dpi), 3 * cy, bar + 50 * cx, 10 * cy);
     m.Add = At(Scaled(120, dpi), cy / 2, bar + 10 * cx, 2 * cy);
     // With a wide system font the buttons would touch; the second keeps a gap.

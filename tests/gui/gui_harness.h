@@ -71,6 +71,8 @@ void DeleteTestFile(const std::u16string& path);
 // The names of the entries of folder (with a trailing backslash), sorted.
 std::vector<std::u16string> NamesIn(const std::u16string& folder);
 std::u16string CurrentDirectory();
+// A child window's frame in its parent's client coordinates.
+RECT ChildRect(HWND parent, HWND child);
 // The system's text for an error code, as the program shows it.
 std::u16string SystemText(DWORD code);
 

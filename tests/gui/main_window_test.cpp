@@ -14,13 +14,6 @@
 
 namespace {
 
-RECT ChildRect(HWND parent, HWND child) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 // Called through ExpectChild, which passes the caller's line.
 void ExpectChildAt(const char* file, int line, HWND parent, HWND child, int id,
                    const char16_t* className, const char16_t* text, LONG style, RECT expected) {
