@@ -1,8 +1,11 @@
 #include "app/document_commands.h"
 
 #include "app/later_dialogs.h"
+#include "app/recent_files.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
+#include "app/window_layout.h"
+#include "base/text.h"
 #include "document/loader.h"
 #include "document/writer.h"
 #include "app/entry_panel.h"
@@ -27,6 +30,12 @@ void HidePanel() {
     }
 }
 
+// The panel stands below the list wherever the window's size has put the list's lower edge.
+void OpenPanel() {
+    EntryPanel = CreateEntryPanel(MainWindow);
+    ArrangeControls(MainWindow);
+}
+
 void ClosePanel() {
     if (EntryPanel != nullptr) {
         DestroyWindow(EntryPanel);
@@ -37,6 +46,11 @@ void ClosePanel() {
 void ForgetDocumentName() {
     CurrentPath.clear();
     CurrentTitle.clear();
+}
+
+bool HasExtension(const std::u16string& path, const std::u16string& extension) {
+    return path.size() >= extension.size() &&
+           EqualsIgnoreCase(path.substr(path.size() - extension.size()), extension);
 }
 
 std::u16string WithoutQuotes(const wchar_t* text) {
@@ -113,7 +127,7 @@ void OnNew() {
     ClearEntryList();
     ShowDocumentControls(SW_SHOWNORMAL);
     ClosePanel();
-    EntryPanel = CreateEntryPanel(MainWindow);
+    OpenPanel();
 }
 
 void OnOpen() {
@@ -127,6 +141,10 @@ void OnOpen() {
     if (!RunOpenDialog(MainWindow, path, title)) {
         return;
     }
+    OpenInPlaceOfDocument(path, title);
+}
+
+void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string& title) {
     FreeGroupDocument(&CurrentDocument);
     ClearEntryList();
     Modified = false;
@@ -169,7 +187,7 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
     }
     UpdateCaption(CurrentTitle);
     if (!CurrentPath.empty()) {
-        EntryPanel = CreateEntryPanel(MainWindow);
+        OpenPanel();
         ShowDocumentControls(SW_SHOWNORMAL);
     } else {
         ShowWindow(EntryList, SW_HIDE);
@@ -182,6 +200,8 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
         WarningBox(TextListFillFailed, CurrentTitle, MainWindow);
         Modified = false;
         ForgetDocumentName();
+    } else if (result == LoadOk) {
+        NoteRecentDocument(CurrentPath);
     }
 }
 
@@ -198,6 +218,7 @@ int OnSave() {
     }
     Modified = false;
     DocumentFolder.clear();
+    NoteRecentDocument(CurrentPath);
     return 1;
 }
 
@@ -206,6 +227,8 @@ int OnSaveAs() {
         return 0;
     }
     PrepareFileDialog(MainWindow, FilterSave);
+    // The type of the current file is proposed: a group file stays a group file.
+    FileDialogRecord.nFilterIndex = HasExtension(CurrentPath, u".fzlgrp") ? 2 : 1;
     const std::u16string kept = CurrentPath;
     // Save as proposes the name without its extension; the first character is never taken for
     // the full stop.
@@ -219,6 +242,7 @@ int OnSaveAs() {
         Modified = false;
         DocumentUtf8 = WriteUtf8 != 0;
         DocumentFolder.clear();
+        NoteRecentDocument(CurrentPath);
         return 1;
     }
     CurrentPath = kept;
@@ -230,7 +254,7 @@ void OnExport() {
     if (!DocumentOpen || !CommitFocusedField(EntryPanel)) {
         return;
     }
-    PrepareFileDialog(MainWindow, FilterExport);
+    PrepareFileDialog(MainWindow, FilterExport, TextExportTitle);
     ShowExportDialog(MainWindow);
     DocumentFolder.clear();
 }

@@ -10,6 +10,9 @@
 
 void OnNew();
 void OnOpen();
+// Gives up the open document (without asking) and opens path, called title, as "Öffnen"
+// does with a chosen file.
+void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string& title);
 // Opens path (a leading and a trailing double quote are dropped); title is its display
 // title, or null to take the file's own.
 void OnOpenDocument(const wchar_t* path, const wchar_t* title);

@@ -69,7 +69,7 @@ void OnAddEntry() {
         return;
     }
     Modified = true;
-    PrepareFileDialog(EntryPanel, FilterEntryFiles);
+    PrepareFileDialog(EntryPanel, FilterEntryFiles, TextAddTitle);
     if (!RunOpenDialog(EntryPanel, AddPath, AddTitle)) {
         return;
     }

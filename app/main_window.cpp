@@ -2,15 +2,20 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <new>
 
 #include "app/document_commands.h"
 #include "app/entry_commands.h"
+#include "app/entry_panel.h"
 #include "app/later_dialogs.h"
+#include "app/recent_files.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
+#include "app/window_layout.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
+#include "paths/settings_file.h"
 #include "platform/ui_win.h"
 #include "platform/wide.h"
 #include "resources/resource.h"
@@ -19,40 +24,89 @@ const wchar_t* const MainWindowClassName = L"Zellora";
 
 namespace {
 
-HWND CreateChild(HWND parent, const wchar_t* className, const char16_t* text, int id, DWORD style,
-                 int x, int y, int width, int height) {
-    return CreateWindowExW(0, className, W(text), WS_CHILD | style, x, y, width, height, parent,
+POINT ToPoint(SIZE size) {
+    return POINT{size.cx, size.cy};
+}
+
+// Made without a size: the layout places it.
+HWND CreateChild(HWND parent, const wchar_t* className, const char16_t* text, int id, DWORD style) {
+    return CreateWindowExW(0, className, W(text), WS_CHILD | style, 0, 0, 0, 0, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
 }
 
+// Tab goes Hinzufügen, Löschen, the list, the panel's fields and round again: the order in
+// which the controls are made.
 LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     MainWindow = window;
     if (FAILED(SHGetMalloc(&ShellAllocator))) {
         ShellAllocator = nullptr;
     }
     ReadOptionsFile(SimulatorRoot);
+    Settings = ReadSettingsFile();
+    const EditorSettings stored = Settings;
     CurrentDocument = GroupDocument{};
     AppInstance = creation->hInstance;
-    const LONG units = GetDialogBaseUnits();
-    const int cx = LOWORD(units);
-    const int cy = HIWORD(units);
     CurrentTitle = TextStartTitle;
 
-    const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    EntryList =
-        CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST, WS_BORDER | WS_VSCROLL | LBS_NOTIFY,
-                    20, 3 * cy, scrollBar + 50 * cx, 10 * cy);
-    AddButton = CreateChild(window, L"button", TextAddButton, IDC_ADD_ENTRY, BS_DEFPUSHBUTTON, 120,
-                            cy / 2, scrollBar + 10 * cx, 2 * cy);
+    AddButton =
+        CreateChild(window, L"button", TextAddButton, IDC_ADD_ENTRY, BS_DEFPUSHBUTTON | WS_TABSTOP);
     RemoveButton = CreateChild(window, L"button", TextRemoveButton, IDC_REMOVE_ENTRY,
-                               BS_DEFPUSHBUTTON, 230, cy / 2, scrollBar + 8 * cx, 2 * cy);
-    ListFont = CreateFontW(15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, W(TextListFontFace));
+                               BS_DEFPUSHBUTTON | WS_TABSTOP);
+    EntryList =
+        CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST,
+                    WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP);
+    const UINT dpi = WindowDpi(window);
+    ListFont = CreateListFont(dpi);
     SendMessageW(EntryList, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
+    MeasureLayout(window, dpi);
+    FitWindowToContents(window);
+    // Where the system put the window, unless it was elsewhere when it last closed; either
+    // place is moved wholly onto a monitor.
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    PlaceWindow(window, stored.HasWindow
+                            ? stored.Window
+                            : ScreenRect{frame.left, frame.top, frame.right, frame.bottom});
+    ShowRecentFiles();
 
     if (SimulatorRoot.empty()) {
         ShowPathsDialog(window, 1);
     }
     return 0;
+}
+
+// The list, buttons and panel for the new DPI; the panel is made anew so that its dialog font
+// and layout follow, after what was typed into it is committed.
+void OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+    CommitFocusedField(EntryPanel);
+    HFONT font = CreateListFont(dpi);
+    SendMessageW(EntryList, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    DeleteObject(ListFont);
+    ListFont = font;
+    MeasureLayout(window, dpi);
+    if (EntryPanel != nullptr) {
+        DestroyWindow(EntryPanel);
+        EntryPanel = CreateEntryPanel(window);
+        RefreshPanel();
+    }
+    const SIZE smallest = MinimumWindowSize(window);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                 std::max(suggested.right - suggested.left, smallest.cx),
+                 std::max(suggested.bottom - suggested.top, smallest.cy),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ArrangeControls(window);
+}
+
+// The frame of the window while it is neither maximised nor minimised is what the next start
+// restores.
+void NoteWindowPlace(HWND window) {
+    if (IsIconic(window) || IsZoomed(window)) {
+        return;
+    }
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    Settings.HasWindow = true;
+    Settings.Window = {frame.left, frame.top, frame.right, frame.bottom};
 }
 
 void OnEntryListNotify(WORD code) {
@@ -89,6 +143,10 @@ bool OnCommand(WORD id, WORD code, LRESULT& result) {
     case IDC_ENTRY_LIST:        OnEntryListNotify(code); break;
     case IDC_ADD_ENTRY:         OnAddEntry(); break;
     case IDC_REMOVE_ENTRY:      OnRemoveEntry(); break;
+    case IDM_RECENT_FIRST:
+    case IDM_RECENT_FIRST + 1:
+    case IDM_RECENT_FIRST + 2:
+    case IDM_RECENT_FIRST + 3:  OnRecentFile(size_t(id - IDM_RECENT_FIRST)); break;
     default:                    return false;
     }
     // clang-format on
@@ -102,7 +160,14 @@ void OnClose(HWND window) {
     DestroyWindow(window);
 }
 
-void OnDestroy() {
+void OnDestroy(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window, &placement);
+    Settings.Maximized =
+        placement.showCmd == SW_SHOWMAXIMIZED ||
+        (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED) != 0);
+    WriteSettingsFile(Settings);
     DeleteObject(ListFont);
     ListFont = nullptr;
     if (ClipboardEntry != nullptr) {
@@ -133,47 +198,27 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_INITMENUPOPUP: UpdateMenuState(reinterpret_cast<HMENU>(wParam)); break;
     case WM_CLOSE: OnClose(window); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_SIZE:
+        ArrangeControls(window);
+        NoteWindowPlace(window);
+        break;
+    case WM_MOVE: NoteWindowPlace(window); break;
+    case WM_GETMINMAXINFO:
+        if (EntryList != nullptr) {
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize =
+                ToPoint(MinimumWindowSize(window));
+        }
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case UM_OPENDOCUMENT:
         OnOpenDocument(reinterpret_cast<const wchar_t*>(wParam),
                        reinterpret_cast<const wchar_t*>(lParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-INT_PTR CALLBACK MeasuringProc(HWND, UINT, WPARAM, LPARAM) {
-    return FALSE;
-}
-
-// The entry panel's frame in the main window's client area, as the system's current metrics
-// and the panel's dialog font make it: a panel made only to be measured, never shown.
-RECT PanelFrame(HWND window, HINSTANCE instance) {
-    RECT frame{};
-    HWND measured = CreateDialogParamW(instance, ResourceName, window, MeasuringProc, 0);
-    if (measured != nullptr) {
-        GetWindowRect(measured, &frame);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&frame), 2);
-        DestroyWindow(measured);
-    }
-    return frame;
-}
-
-// The window's height is chosen so that the whole panel fits below the list, with as much
-// room below it as it has on its left; caption, menu and borders are measured, not assumed.
-void FitHeightToPanel(HWND window, HINSTANCE instance) {
-    const RECT panel = PanelFrame(window, instance);
-    if (panel.bottom <= 0) {
-        return;
-    }
-    RECT outer{};
-    RECT client{};
-    GetWindowRect(window, &outer);
-    GetClientRect(window, &client);
-    const int frameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
-    const int height = frameHeight + panel.bottom + panel.left;
-    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -199,8 +244,11 @@ HWND CreateMainWindow(HINSTANCE instance, const wchar_t* commandLine) {
     HWND window = CreateWindowExW(0, MainWindowClassName, W(TextProgramName), WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 470, 585, nullptr, nullptr,
                                   instance, const_cast<wchar_t*>(commandLine));
-    if (window != nullptr) {
-        FitHeightToPanel(window, instance);
-    }
     return window;
+}
+
+int ShowCommandAtStart(int showCommand) {
+    const bool normal =
+        showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
+    return Settings.Maximized && normal ? SW_SHOWMAXIMIZED : showCommand;
 }

@@ -14,6 +14,7 @@ bool Modified = false;
 int32_t SelectedIndex = -1;
 bool OpenAfterExport = true;
 bool DocumentUtf8 = false;
+EditorSettings Settings;
 
 std::unique_ptr<ObjectEntry> ClipboardEntry;
 std::unique_ptr<FontEntry> ClipboardFont;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "document/document.h"
+#include "paths/settings_file.h"
 
 #define UM_REFRESHENTRY (WM_USER + 1)
 #define UM_OPENDOCUMENT (WM_USER + 10)
@@ -22,6 +23,9 @@ extern bool Modified;
 extern int32_t SelectedIndex; // line of the entry list, -1 for none
 extern bool OpenAfterExport;
 extern bool DocumentUtf8; // the encoding Save writes the open document in
+// What settings.cfg holds: read when the main window is made, written when it ends and when
+// the recent files change.
+extern EditorSettings Settings;
 
 // The copy-and-paste slots of the entry list; the main window releases them when it ends.
 extern std::unique_ptr<ObjectEntry> ClipboardEntry;

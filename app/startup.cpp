@@ -84,15 +84,29 @@ bool IsTextFieldKey(const MSG& message) {
            IsPanelTextField(message.hwnd);
 }
 
+bool IsTabKey(const MSG& message) {
+    return message.message == WM_KEYDOWN && message.wParam == VK_TAB;
+}
+
 } // namespace
+
+bool RouteKeyMessage(HWND mainWindow, HACCEL accelerators, MSG& message) {
+    if (!IsTextFieldKey(message) && TranslateAcceleratorW(mainWindow, accelerators, &message)) {
+        return true;
+    }
+    // Tab alone goes to the main window as in a dialog, so that it leaves the list for the
+    // panel and the panel for the buttons; Esc and Enter there would press buttons by their
+    // ids, which the main window's commands do not share with a dialog's.
+    if (IsTabKey(message) && IsDialogMessageW(mainWindow, &message)) {
+        return true;
+    }
+    return EntryPanel != nullptr && IsDialogMessageW(EntryPanel, &message);
+}
 
 int RunMessageLoop(HWND mainWindow, HACCEL accelerators) {
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsTextFieldKey(message) && TranslateAcceleratorW(mainWindow, accelerators, &message)) {
-            continue;
-        }
-        if (EntryPanel != nullptr && IsDialogMessageW(EntryPanel, &message)) {
+        if (RouteKeyMessage(mainWindow, accelerators, message)) {
             continue;
         }
         TranslateMessage(&message);
@@ -123,7 +137,7 @@ int RunEditor(HINSTANCE instance, int showCommand) {
     if (window == nullptr) {
         return 0;
     }
-    ShowWindow(window, showCommand);
+    ShowWindow(window, ShowCommandAtStart(showCommand));
     UpdateWindow(window);
     HACCEL accelerators = LoadAcceleratorsW(instance, ResourceName);
     if (fileName.size() > 2) {

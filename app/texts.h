@@ -28,6 +28,10 @@ inline constexpr char16_t TextCannotOpen[] = u"Fehler beim Öffnen von %s";
 inline constexpr char16_t TextNameTooLong[] = u"Der Dateiname %s ist zu lang";
 inline constexpr char16_t TextSystemErrorCaption[] = u"GetLastError";
 
+inline constexpr char16_t TextRecentFileGone[] = u"%s existiert nicht mehr.";
+inline constexpr char16_t TextExportTitle[] = u"Exportieren";
+inline constexpr const char16_t* TextAddTitle = TextAddButton;
+
 inline constexpr char16_t TextHelpFile[] = u"Readme.pdf";
 inline constexpr char16_t TextOpenVerb[] = u"open";
 

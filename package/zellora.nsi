@@ -191,8 +191,10 @@ Section "Uninstall"
   Delete "$INSTDIR\Readme.pdf"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
-  ; Written by the program itself: the simulator folder the user chose.
+  ; Written by the program itself: the simulator folder the user chose, and the window's place
+  ; and the recent files.
   Delete "$INSTDIR\options.cfg"
+  Delete "$INSTDIR\settings.cfg"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   RMDir "$LOCALAPPDATA\Programs"

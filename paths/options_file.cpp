@@ -84,22 +84,26 @@ bool FormatOptionsFile(const std::u16string& folder, std::string& bytes) {
 
 bool WriteOptionsFile(const std::u16string& folder) {
     std::string bytes;
-    if (ProgramFolder.empty() || !FormatOptionsFile(folder, bytes)) {
+    if (!FormatOptionsFile(folder, bytes) || !ReplaceProgramFolderFile(OptionsFileName, bytes)) {
+        return false;
+    }
+    SimulatorRoot = folder;
+    return true;
+}
+
+bool ReplaceProgramFolderFile(const char16_t* name, const std::string& bytes) {
+    if (ProgramFolder.empty()) {
         return false;
     }
     // Written beside the old file and put in its place only when complete, so that a full
-    // or refusing disk never leaves the program without its simulator folder.
+    // or refusing disk never leaves the program without its settings.
     OutputFile file;
-    if (!CreateOutputFile(ProgramFolder + OptionsFileName, file)) {
+    if (!CreateOutputFile(ProgramFolder + name, file)) {
         return false;
     }
     if (!WriteOutputFile(file, bytes.data(), bytes.size())) {
         DiscardOutputFile(file);
         return false;
     }
-    if (!CommitOutputFile(file)) {
-        return false;
-    }
-    SimulatorRoot = folder;
-    return true;
+    return CommitOutputFile(file);
 }

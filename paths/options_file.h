@@ -25,3 +25,5 @@ bool FormatOptionsFile(const std::u16string& folder, std::string& bytes);
 // Replaces "options.cfg" in ProgramFolder with folder and makes it SimulatorRoot. On any
 // failure nothing is written: the old file and SimulatorRoot stay as they were.
 bool WriteOptionsFile(const std::u16string& folder);
+// Replaces the file called name in ProgramFolder with bytes, or leaves it as it was.
+bool ReplaceProgramFolderFile(const char16_t* name, const std::string& bytes);

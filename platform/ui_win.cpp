@@ -47,7 +47,7 @@ std::u16string FileTitleOf(const std::u16string& path) {
     return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
 
-void PrepareFileDialog(HWND owner, const char16_t* filter) {
+void PrepareFileDialog(HWND owner, const char16_t* filter, const char16_t* title) {
     FileDialogRecord = OPENFILENAMEW{};
     FileDialogRecord.lStructSize = sizeof(OPENFILENAMEW);
     FileDialogRecord.hwndOwner = owner;
@@ -55,6 +55,7 @@ void PrepareFileDialog(HWND owner, const char16_t* filter) {
     FileDialogRecord.nMaxFile = MAX_PATH;
     FileDialogRecord.nMaxFileTitle = MAX_PATH;
     FileDialogRecord.lpstrDefExt = L"txt";
+    FileDialogRecord.lpstrTitle = title != nullptr ? W(title) : nullptr;
 }
 
 namespace {
@@ -132,7 +133,8 @@ bool RunOpenDialog(HWND owner, std::u16string& path, std::u16string& title) {
 bool RunSaveDialog(HWND owner, std::u16string& path, std::u16string& title, int& writeUtf8) {
     // The system adds the picked filter's extension to a bare name; "txt" would hide the file
     // from every filter of the program.
-    const std::u16string proposed = FilterExtension(FileDialogRecord.lpstrFilter, 1);
+    const std::u16string proposed =
+        FilterExtension(FileDialogRecord.lpstrFilter, FileDialogRecord.nFilterIndex);
     const wchar_t* preparedExtension = FileDialogRecord.lpstrDefExt;
     if (!proposed.empty()) {
         FileDialogRecord.lpstrDefExt = W(proposed);

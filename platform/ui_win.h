@@ -61,11 +61,13 @@ void TellUserInBox(const std::u16string& text, const std::u16string& caption);
 std::u16string FileTitleOf(const std::u16string& path);
 
 // filter: caption, pattern, caption, pattern, ... each ended by a NUL, one more NUL at the end.
-void PrepareFileDialog(HWND owner, const char16_t* filter);
+// title: the dialog's caption, which must outlive the dialog; none for the system's own.
+void PrepareFileDialog(HWND owner, const char16_t* filter, const char16_t* title = nullptr);
 // The open dialog on FileDialogRecord; path is the proposed name on entry and the chosen one
 // afterwards, title the chosen file's title.
 bool RunOpenDialog(HWND owner, std::u16string& path, std::u16string& title);
-// The save dialog on FileDialogRecord. A chosen name without an extension gets the one of the
+// The save dialog on FileDialogRecord, proposing the filter nFilterIndex names (the first when
+// it names none). A chosen name without an extension gets the one of the
 // filter the user picked, so that the file shows in the program's own filters. Sets writeUtf8
 // to 1 whether or not the user confirmed: a file saved under a new name is written as UTF-8.
 // A name that would no longer fit is refused with a warning.

@@ -268,6 +268,13 @@ std::string CancelLargeExport(const std::wstring& program, const std::wstring& f
     return finish("");
 }
 
+// Selects line (-1: none) as a click on it does.
+void SelectLine(HWND main, HWND list, int line) {
+    SendMessageW(list, LB_SETCURSEL, WPARAM(line), 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_ENTRY_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+}
+
 std::string Run(const std::wstring& program, const std::wstring& file,
                 const std::wstring& expectedLines, const std::wstring& shots,
                 const std::wstring& exported) {
@@ -316,6 +323,26 @@ std::string Run(const std::wstring& program, const std::wstring& file,
     if (!SaveScreen(main, shots + L"\\zellora.bmp")) {
         return fail("cannot write the screenshot");
     }
+    // Made larger, with the linden tree selected: the list takes the room, the panel stands
+    // below it. Then "Datei" opens by its letter, as Alt+D does.
+    RECT normal{};
+    GetWindowRect(main, &normal);
+    SetWindowPos(main, nullptr, 0, 0, 760, 720, SWP_NOMOVE | SWP_NOZORDER);
+    SelectLine(main, list, 6);
+    RedrawWindow(main, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(1000);
+    if (!SaveScreen(main, shots + L"\\zellora_large.bmp")) {
+        return fail("cannot write the screenshot");
+    }
+    PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 'd');
+    if (WaitForWindow(process.dwProcessId, L"#32768", nullptr) == nullptr) {
+        return fail("Alt+D opened no menu");
+    }
+    PostMessageW(main, WM_CANCELMODE, 0, 0);
+    SelectLine(main, list, -1);
+    SetWindowPos(main, nullptr, 0, 0, normal.right - normal.left, normal.bottom - normal.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
     std::string failure =
         LookAtDialog(process.dwProcessId, main, IDM_ADJUST_PATHS, L"Pfade anpassen",
                      shots + L"\\paths.bmp", IDCANCEL, IDC_PATH_SHOWN, ExampleRoot);

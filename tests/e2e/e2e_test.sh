@@ -3,7 +3,8 @@
 # folder in its options.cfg, and drives it from a second process (zellora_e2e_driver). The
 # station exported from the editor's menu must be byte for byte what the Windows
 # zellora-cli.exe writes for it. Keeps screenshots of the window, the paths dialog, the
-# about box and the export dialog as OUT_DIR/zellora.png, paths.png, about.png, export.png.
+# about box and the export dialog as OUT_DIR/zellora.png, paths.png, about.png, export.png,
+# and of the enlarged window as zellora_large.png.
 #
 # e2e_test.sh BIN_DIR SOURCE_DIR OUT_DIR
 set -euo pipefail
@@ -67,7 +68,7 @@ ZELLORA_WINE_TIMEOUT=180 "$src/scripts/wine-run" explorer /desktop=zellora,1024x
   "$(windows_path "$work/result.txt")" "$(windows_path "$work/out/editor.fzlgrp")" \
   "$(windows_path "$large/Gross.fzlgrp")" "$(windows_path "$work/out/gross.fzlgrp")" || true
 
-for shot in zellora paths about export; do
+for shot in zellora zellora_large paths about export; do
   if [ -f "$work/$shot.bmp" ]; then
     convert "$work/$shot.bmp" "$out/$shot.png"
     echo "screenshot: $out/$shot.png"

@@ -341,6 +341,36 @@ TEST_F(DocumentTest, SaveAsGivesABareNameThePickedFiltersExtension) {
     EXPECT_TRUE(Script.Messages.empty());
 }
 
+// The dialog proposes the current file's type and its extension; a new document is proposed
+// as a project file, as always.
+TEST_F(DocumentTest, SaveAsProposesTheTypeOfTheCurrentFile) {
+    struct Case {
+        const char* File; // none: a new document
+        DWORD FilterIndex;
+        const char16_t* Extension;
+    } cases[] = {{"gruppe.fzlgrp", 2, u"fzlgrp"},
+                 {"GRUPPE2.FZLGRP", 2, u"fzlgrp"},
+                 {"projekt.efzlgrp", 1, u"efzlgrp"},
+                 {nullptr, 1, u"efzlgrp"}};
+    for (const Case& c : cases) {
+        Script = UiScript{};
+        if (c.File != nullptr) {
+            Open(WriteTestFile(c.File, GroupFile(Utf8Head, "")));
+        } else {
+            Command(IDM_NEW);
+        }
+        Modified = false;
+        Script.DialogAnswers.push_back(Cancelled);
+        EXPECT_EQ(Command(IDM_SAVE_AS), 0);
+        ASSERT_EQ(Script.Dialogs.size(), 1u);
+        EXPECT_EQ(Script.Dialogs[0].FilterIndex, c.FilterIndex)
+            << (c.File != nullptr ? c.File : "neu");
+        EXPECT_EQ(Script.Dialogs[0].DefaultExtension, c.Extension)
+            << (c.File != nullptr ? c.File : "neu");
+        EXPECT_EQ(Script.Dialogs[0].Title, u"") << (c.File != nullptr ? c.File : "neu");
+    }
+}
+
 TEST_F(DocumentTest, ALatinDocumentIsSavedInLatinUntilSavedAs) {
     const std::u16string path =
         WriteTestFile("latin.fzlgrp", GroupFile(LatinHead, ObjectBlock("C:\\S\\Stra\xDF"

@@ -35,6 +35,7 @@ TEST_F(EntryCommandsTest, AddPutsObjectFilesAfterTheObjectsAndGroupFilesAfterThe
     const FileDialogCall& call = Script.Dialogs[0];
     EXPECT_FALSE(call.Save);
     EXPECT_EQ(call.Owner, EntryPanel);
+    EXPECT_EQ(call.Title, u"Hinzufügen");
     EXPECT_EQ(call.Proposed, u"");
     EXPECT_EQ(call.Flags, DWORD(OFN_CREATEPROMPT | OFN_HIDEREADONLY));
     EXPECT_EQ(call.Filter, Joined(u"Ferrolinodateien (*.fzlobj;*.fzlgrp;*.efzlgrp)\0"

@@ -157,6 +157,7 @@ TEST_F(ExportTest, WritesTheFlatFileAndOpensIt) {
     ASSERT_EQ(Script.Dialogs.size(), 1u);
     const FileDialogCall& dialog = Script.Dialogs[0];
     EXPECT_TRUE(dialog.Save);
+    EXPECT_EQ(dialog.Title, u"Exportieren");
     EXPECT_EQ(dialog.Proposed, u"(unbenannt)");
     const char16_t filter[] = u"Ferrolino Gruppenobjekte UTF-8 (*.fzlgrp)\0*.fzlgrp\0"
                               u"Projektdateien UTF-8 (*.efzlgrp)\0*.efzlgrp\0";

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
+#include "paths/settings_file.h"
 #include "platform/platform.h"
 #include "platform/ui_win.h"
 #include "platform/wide.h"
@@ -73,6 +74,13 @@ std::u16string CurrentDirectory() {
     return U(buffer);
 }
 
+RECT ChildRect(HWND parent, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 std::u16string SystemText(DWORD code) {
     wchar_t* text = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -125,6 +133,8 @@ BOOL ScriptedFileDialog(bool save, OPENFILENAMEW* record) {
     call.Proposed = record->lpstrFile != nullptr ? U(record->lpstrFile) : u"";
     call.Filter = FilterText(record->lpstrFilter);
     call.DefaultExtension = record->lpstrDefExt != nullptr ? U(record->lpstrDefExt) : u"";
+    call.Title = record->lpstrTitle != nullptr ? U(record->lpstrTitle) : u"";
+    call.FilterIndex = record->nFilterIndex;
     call.Flags = record->Flags;
     call.StructSize = record->lStructSize;
     call.Owner = record->hwndOwner;
@@ -226,6 +236,9 @@ void ShellTest::SetUp() {
     OpenAfterExport = true;
     DocumentUtf8 = false;
     WriteUtf8 = 0;
+    // Each test starts without a remembered window place or recent files.
+    DeleteFileW(W(ProgramFolder + SettingsFileName));
+    Settings = EditorSettings{};
     SetCurrentDirectoryW(W(ProgramFolder));
     // Left hidden: under Xvfb, without a window manager, Wine waits two seconds for each
     // shown top-level window to be withdrawn again.

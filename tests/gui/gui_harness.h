@@ -25,6 +25,8 @@ struct FileDialogCall {
     std::u16string Proposed; // the file buffer as the program filled it
     std::u16string Filter;   // the filter with its NULs kept
     std::u16string DefaultExtension;
+    std::u16string Title;  // empty for the system's own
+    DWORD FilterIndex = 0; // the filter proposed
     DWORD Flags = 0;
     DWORD StructSize = 0;
     HWND Owner = nullptr;
@@ -69,6 +71,8 @@ void DeleteTestFile(const std::u16string& path);
 // The names of the entries of folder (with a trailing backslash), sorted.
 std::vector<std::u16string> NamesIn(const std::u16string& folder);
 std::u16string CurrentDirectory();
+// A child window's frame in its parent's client coordinates.
+RECT ChildRect(HWND parent, HWND child);
 // The system's text for an error code, as the program shows it.
 std::u16string SystemText(DWORD code);
 

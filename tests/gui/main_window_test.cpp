@@ -2,6 +2,7 @@
 // commands that do not carry the document (Open after export, Help, menu state, teardown).
 #include "tests/gui/gui_harness.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/main_window.h"
@@ -12,13 +13,6 @@
 #include "resources/resource.h"
 
 namespace {
-
-RECT ChildRect(HWND parent, HWND child) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 // Called through ExpectChild, which passes the caller's line.
 void ExpectChildAt(const char* file, int line, HWND parent, HWND child, int id,
@@ -37,20 +31,7 @@ void ExpectChildAt(const char* file, int line, HWND parent, HWND child, int id,
     EXPECT_EQ(rect.left, expected.left) << id;
     EXPECT_EQ(rect.top, expected.top) << id;
     EXPECT_EQ(rect.right - rect.left, expected.right) << id;
-    // A list box without LBS_NOINTEGRALHEIGHT shortens its inside, within the border, to whole
-    // lines of the font it is created with: the system font, one dialog base unit high. The
-    // list font comes later and does not shorten it again.
-    if (id == IDC_ENTRY_LIST) {
-        const int lineHeight = HIWORD(GetDialogBaseUnits());
-        RECT inside{};
-        GetClientRect(child, &inside);
-        const int border = rect.bottom - rect.top - inside.bottom;
-        EXPECT_LE(rect.bottom - rect.top, expected.bottom);
-        EXPECT_EQ(inside.bottom % lineHeight, 0);
-        EXPECT_GT(inside.bottom, expected.bottom - border - lineHeight);
-    } else {
-        EXPECT_EQ(rect.bottom - rect.top, expected.bottom) << id;
-    }
+    EXPECT_EQ(rect.bottom - rect.top, expected.bottom) << id;
 }
 
 #define ExpectChild(...) ExpectChildAt(__FILE__, __LINE__, __VA_ARGS__)
@@ -63,9 +44,6 @@ TEST_F(MainWindowTest, CreationBuildsHiddenControlsFromTheDialogBaseUnits) {
     EXPECT_EQ(SimulatorRoot, TestSimulatorFolder);
     EXPECT_EQ(EntryPanel, nullptr);
     EXPECT_FALSE(DocumentOpen);
-    RECT frame{};
-    GetWindowRect(Window, &frame);
-    EXPECT_EQ(frame.right - frame.left, 470);
     EXPECT_EQ(GetWindowLongW(Window, GWL_STYLE) & WS_OVERLAPPEDWINDOW, LONG(WS_OVERLAPPEDWINDOW));
     EXPECT_EQ(GetClassLongW(Window, GCL_STYLE), UINT(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(GetClassLongPtrW(Window, GCLP_HBRBACKGROUND), LONG_PTR(COLOR_BTNFACE + 1));
@@ -76,13 +54,15 @@ TEST_F(MainWindowTest, CreationBuildsHiddenControlsFromTheDialogBaseUnits) {
     const int cx = LOWORD(units);
     const int cy = HIWORD(units);
     const int bar = GetSystemMetrics(SM_CXVSCROLL);
-    // The list drops WS_VSCROLL itself while its lines fit.
+    // The list drops WS_VSCROLL itself while its lines fit. It takes the height it is given,
+    // not only whole lines, so that the panel stays right below it as the window grows.
     ExpectChild(Window, EntryList, IDC_ENTRY_LIST, u"listbox", u"",
-                WS_CHILD | WS_BORDER | LBS_NOTIFY, {20, 3 * cy, bar + 50 * cx, 10 * cy});
+                WS_CHILD | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP,
+                {20, 3 * cy, bar + 50 * cx, 10 * cy});
     ExpectChild(Window, AddButton, IDC_ADD_ENTRY, u"button", u"Hinzufügen",
-                WS_CHILD | BS_DEFPUSHBUTTON, {120, cy / 2, bar + 10 * cx, 2 * cy});
+                WS_CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, {120, cy / 2, bar + 10 * cx, 2 * cy});
     ExpectChild(Window, RemoveButton, IDC_REMOVE_ENTRY, u"button", u"Löschen",
-                WS_CHILD | BS_DEFPUSHBUTTON, {230, cy / 2, bar + 8 * cx, 2 * cy});
+                WS_CHILD | BS_DEFPUSHBUTTON | WS_TABSTOP, {230, cy / 2, bar + 8 * cx, 2 * cy});
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(EntryList, WM_GETFONT, 0, 0));
     ASSERT_EQ(font, ListFont);
@@ -109,7 +89,7 @@ struct LargerFrames {
     ~LargerFrames() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof Kept, &Kept, 0); }
 };
 
-TEST_F(MainWindowTest, TheWholePanelFitsBelowTheListWithTheSystemsMetrics) {
+TEST_F(MainWindowTest, TheWholePanelFitsBesideAndBelowTheListWithTheSystemsMetrics) {
     struct Metrics {
         int Border, Caption, Menu; // 0: as the system has them
     };
@@ -124,18 +104,19 @@ TEST_F(MainWindowTest, TheWholePanelFitsBelowTheListWithTheSystemsMetrics) {
         }
         Command(IDM_NEW);
         ASSERT_NE(EntryPanel, nullptr);
-        RECT frame{};
         RECT client{};
-        GetWindowRect(Window, &frame);
         GetClientRect(Window, &client);
-        EXPECT_EQ(frame.right - frame.left, 470) << m.Caption;
         const RECT panel = ChildRect(Window, EntryPanel);
+        const RECT list = ChildRect(Window, EntryList);
         const RECT lastBox =
             ChildRect(Window, GetDlgItem(EntryPanel, IDC_FIXED_DYNAMIC_VISIBILITY));
         EXPECT_LE(panel.bottom, client.bottom) << m.Caption;
         EXPECT_LE(lastBox.bottom, client.bottom) << m.Caption;
-        // Below the panel as much room as on its left, no more.
+        // Below the panel as much room as on its left, no more; on the right as much as on the
+        // left of the list or the panel, whichever is wider.
         EXPECT_EQ(client.bottom - panel.bottom, panel.left) << m.Caption;
+        EXPECT_EQ(client.right, std::max(list.right, panel.right) + std::max(list.left, panel.left))
+            << m.Caption;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/shell_state.h"
 #include "app/startup.h"
+#include "base/text.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
 #include "platform/wide.h"
@@ -159,9 +160,9 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"Zellora");
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu), 3);
-    EXPECT_EQ(MenuText(menu, 0), u"Datei");
-    EXPECT_EQ(MenuText(menu, 1), u"Bearbeiten");
-    EXPECT_EQ(MenuText(menu, 2), u"Hilfe");
+    EXPECT_EQ(MenuText(menu, 0), u"&Datei");
+    EXPECT_EQ(MenuText(menu, 1), u"&Bearbeiten");
+    EXPECT_EQ(MenuText(menu, 2), u"&Hilfe");
     struct Item {
         int Menu;
         UINT Id;
@@ -169,20 +170,20 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
         UINT State;
     };
     const Item items[] = {
-        {0, IDM_NEW, u"Neu\tStrg+N", 0},
-        {0, IDM_OPEN, u"Öffnen\tStrg+O", 0},
-        {0, IDM_SAVE, u"Speichern\tStrg+S", 0},
-        {0, IDM_SAVE_AS, u"Speichern unter", 0},
+        {0, IDM_NEW, u"&Neu\tStrg+N", 0},
+        {0, IDM_OPEN, u"Ö&ffnen\tStrg+O", 0},
+        {0, IDM_SAVE, u"&Speichern\tStrg+S", 0},
+        {0, IDM_SAVE_AS, u"Speichern &unter", 0},
         {0, 0, u"", MF_SEPARATOR},
-        {0, IDM_EXIT, u"Beenden", 0},
-        {1, IDM_COPY, u"Kopieren", MF_GRAYED},
-        {1, IDM_PASTE, u"Einfügen", MF_GRAYED},
+        {0, IDM_EXIT, u"&Beenden", 0},
+        {1, IDM_COPY, u"&Kopieren", MF_GRAYED},
+        {1, IDM_PASTE, u"&Einfügen", MF_GRAYED},
         {1, 0, u"", MF_SEPARATOR},
-        {1, IDM_ADJUST_PATHS, u"Pfade anpassen", 0},
-        {1, IDM_OPEN_AFTER_EXPORT, u"Datei nach Exportieren öffnen", MF_CHECKED},
-        {1, IDM_EXPORT, u"Exportieren\tStrg+E", 0},
-        {2, IDM_HELP, u"Hilfe", 0},
-        {2, IDM_INFO, u"Info...", 0},
+        {1, IDM_ADJUST_PATHS, u"&Pfade anpassen", 0},
+        {1, IDM_OPEN_AFTER_EXPORT, u"&Datei nach Exportieren öffnen", MF_CHECKED},
+        {1, IDM_EXPORT, u"E&xportieren\tStrg+E", 0},
+        {2, IDM_HELP, u"&Hilfe", 0},
+        {2, IDM_INFO, u"&Info...", 0},
     };
     int position[3] = {};
     for (const Item& item : items) {
@@ -199,6 +200,35 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
     }
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, i)), position[i]);
+    }
+    DestroyMenu(menu);
+}
+
+// The letter after '&' in text, upper case; 0 for none.
+char16_t Mnemonic(const std::u16string& text) {
+    const size_t amp = text.find(u'&');
+    return amp == std::u16string::npos || amp + 1 == text.size() ? 0 : FoldCase(text[amp + 1]);
+}
+
+// Alt with the letter opens a menu and picks an item, so each letter is taken once per menu;
+// in "Bearbeiten" the letters of undo and redo (R, W) stay free.
+TEST(Resources, EveryMenuAndItemHasItsOwnMnemonic) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"Zellora");
+    ASSERT_NE(menu, nullptr);
+    std::u16string letters;
+    for (int m = 0; m <= GetMenuItemCount(menu); ++m) {
+        HMENU popup = m < GetMenuItemCount(menu) ? GetSubMenu(menu, m) : menu;
+        letters = m == 1 ? FoldCase(u"rw") : u"";
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            if (GetMenuState(popup, UINT(i), MF_BYPOSITION) & MF_SEPARATOR) {
+                continue;
+            }
+            const char16_t letter = Mnemonic(MenuText(popup, UINT(i)));
+            EXPECT_NE(letter, 0) << Narrow(MenuText(popup, UINT(i)));
+            EXPECT_EQ(letters.find(letter), std::u16string::npos)
+                << Narrow(MenuText(popup, UINT(i)));
+            letters += letter;
+        }
     }
     DestroyMenu(menu);
 }

@@ -205,10 +205,14 @@ equals "Hilfe opens the manual in the program folder" \
   "$(printf '%s\n' "$editor" | grep '^help=' | tr '[:upper:]' '[:lower:]')"
 equals "Zellora closes" "closed=yes" "$(printf '%s\n' "$editor" | grep '^closed=')"
 check "the group file is unchanged" cmp -s "$group" "$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp"
+# The editor remembers its window and the file it opened beside itself, not in the registry.
+check "settings.cfg written beside the program" grep -q '^recent=.*Bahnhöfe Süd.fzlgrp' \
+  "$installed/settings.cfg"
 
-# Uninstall, with the options.cfg the program keeps beside itself.
+# Uninstall, with the options.cfg and settings.cfg the program keeps beside itself.
 run "$installed/uninstall.exe" /S
 settle
+check "settings.cfg removed" test ! -e "$installed/settings.cfg"
 check "program folder removed" test ! -e "$installed"
 check "shortcut removed" test ! -e "$shortcut"
 for key in Zellora.fzlgrp Zellora.efzlgrp .fzlgrp .efzlgrp; do
