@@ -92,18 +92,30 @@ std::vector<size_t> VisiblePlanEntries(const Plan& plan, const PlanView& view, d
     return visible;
 }
 
-ListLine HitTest(const Plan& plan, const PlanView& view, double px, double py, double tolerance) {
-    ListLine hit;
-    double best = tolerance * tolerance;
-    for (const PlanEntry& e : plan.Entries) {
-        if (!PlanDrawable(e))
-            continue;
-        const double dx = view.X(e.Position.x) - px, dy = view.Y(e.Position.z) - py;
-        const double distance = dx * dx + dy * dy;
+std::vector<PlanSpot> LocatePlanEntries(const Plan& plan) {
+    std::vector<PlanSpot> spots;
+    spots.reserve(plan.Entries.size());
+    for (size_t i = 0; i < plan.Entries.size(); ++i)
+        if (PlanDrawable(plan.Entries[i]))
+            spots.push_back(
+                {Drawn(plan.Entries[i].Position.x), Drawn(plan.Entries[i].Position.z), i});
+    return spots;
+}
+
+ListLine HitTest(const Plan& plan, const std::vector<PlanSpot>& spots, const PlanView& view,
+                 double px, double py, double tolerance) {
+    // Compared in metres: the click is turned once instead of every entry.
+    const double x = view.MetresX(px), z = view.MetresZ(py);
+    const double reach = tolerance / view.Scale;
+    double best = reach * reach;
+    const PlanSpot* nearest = nullptr;
+    for (const PlanSpot& spot : spots) {
+        const double dx = spot.X - x, dz = spot.Z - z;
+        const double distance = dx * dx + dz * dz;
         if (distance <= best) {
             best = distance;
-            hit = e.Top;
+            nearest = &spot;
         }
     }
-    return hit;
+    return nearest ? plan.Entries[nearest->Entry].Top : ListLine{};
 }

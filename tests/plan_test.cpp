@@ -105,7 +105,7 @@ TEST(PlanView, HitTestFindsTheTopEntryOfTheNearestMark) {
         {400, 50, 1e6, lamp},
     };
     for (const Case& c : cases) {
-        ListLine hit = HitTest(plan, v, c.X, c.Y, c.Tolerance);
+        ListLine hit = HitTest(plan, LocatePlanEntries(plan), v, c.X, c.Y, c.Tolerance);
         EXPECT_EQ(hit.Array, c.Expected.Array) << c.X << ", " << c.Y;
         EXPECT_EQ(hit.Index, c.Expected.Index) << c.X << ", " << c.Y;
     }
