@@ -1,5 +1,7 @@
 #include "plan/plan_model.h"
 
+#include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 #include "base/text.h"
@@ -8,25 +10,53 @@
 
 namespace {
 
-PlanEntry FromObject(const ObjectEntry& e, PlanKind kind, size_t source, ListLine top) {
+// Scenes repeat their rotations: the library's answer for the rotations seen last is kept,
+// by their exact bits, so that the heading stays the library's own.
+struct HeadingCache {
+    struct Slot {
+        uint64_t Bits[3] = {0, 0, 0};
+        double Heading = 0;
+        bool Used = false;
+    };
+    std::vector<Slot> Slots = std::vector<Slot>(1024);
+
+    double Of(const Vec3& rotation) {
+        uint64_t bits[3];
+        std::memcpy(&bits[0], &rotation.x, sizeof(double));
+        std::memcpy(&bits[1], &rotation.y, sizeof(double));
+        std::memcpy(&bits[2], &rotation.z, sizeof(double));
+        const uint64_t hash = (bits[0] * 0x9E3779B97F4A7C15u) ^ (bits[1] * 0xC2B2AE3D27D4EB4Fu) ^
+                              (bits[2] * 0x165667B19E3779F9u);
+        Slot& slot = Slots[size_t(hash >> 54)];
+        if (!slot.Used || std::memcmp(slot.Bits, bits, sizeof bits) != 0) {
+            std::memcpy(slot.Bits, bits, sizeof bits);
+            slot.Heading = PlanHeading(rotation);
+            slot.Used = true;
+        }
+        return slot.Heading;
+    }
+};
+
+PlanEntry FromObject(const ObjectEntry& e, PlanKind kind, size_t source, ListLine top,
+                     HeadingCache& headings) {
     PlanEntry p;
     p.Kind = kind;
     p.Name = e.Name.value_or(u"");
     p.Caption = FileNameOf(p.Name);
     p.Position = e.Position;
-    p.Heading = PlanHeading(e.Rotation);
+    p.Heading = headings.Of(e.Rotation);
     p.Source = source;
     p.Top = top;
     return p;
 }
 
-PlanEntry FromFont(const FontEntry& f, size_t source, ListLine top) {
+PlanEntry FromFont(const FontEntry& f, size_t source, ListLine top, HeadingCache& headings) {
     PlanEntry p;
     p.Kind = PlanLabel;
     p.Name = f.Name.value_or(u"");
     p.Caption = f.DefaultText.value_or(u"");
     p.Position = f.Position;
-    p.Heading = PlanHeading(f.Rotation);
+    p.Heading = headings.Of(f.Rotation);
     p.Source = source;
     p.Top = top;
     return p;
@@ -34,28 +64,30 @@ PlanEntry FromFont(const FontEntry& f, size_t source, ListLine top) {
 
 // A level's entries; each is its own top entry unless broughtBy names one.
 void AddLevel(Plan& plan, const GroupDocument& document, size_t source, bool withGroups,
-              const ListLine* broughtBy) {
+              const ListLine* broughtBy, HeadingCache& headings) {
     auto top = [broughtBy](EntryArray array, size_t index) {
         return broughtBy ? *broughtBy : ListLine{array, index};
     };
     plan.Entries.reserve(plan.Entries.size() + EntryCount(document));
     for (size_t i = 0; i < document.Objects.size(); ++i)
         if (document.Objects[i])
-            plan.Entries.push_back(
-                FromObject(*document.Objects[i], PlanObject, source, top(EntryArray::Objects, i)));
+            plan.Entries.push_back(FromObject(*document.Objects[i], PlanObject, source,
+                                              top(EntryArray::Objects, i), headings));
     for (size_t i = 0; i < document.IObjects.size() && withGroups; ++i)
         if (document.IObjects[i])
-            plan.Entries.push_back(
-                FromObject(*document.IObjects[i], PlanGroup, source, top(EntryArray::IObjects, i)));
+            plan.Entries.push_back(FromObject(*document.IObjects[i], PlanGroup, source,
+                                              top(EntryArray::IObjects, i), headings));
     for (size_t i = 0; i < document.Fonts.size(); ++i)
         if (document.Fonts[i])
-            plan.Entries.push_back(FromFont(*document.Fonts[i], source, top(EntryArray::Fonts, i)));
+            plan.Entries.push_back(
+                FromFont(*document.Fonts[i], source, top(EntryArray::Fonts, i), headings));
 }
 
 struct FlatCollector {
     Plan* Target = nullptr;
     ListLine Group;                                         // the top-level group being expanded
     std::unordered_map<std::u16string, size_t> SourceIndex; // by the file, not its spelling
+    HeadingCache Headings;
 };
 
 void TakeLevel(void* receiver, GroupDocument& level, const std::u16string& groupFile) {
@@ -69,7 +101,7 @@ void TakeLevel(void* receiver, GroupDocument& level, const std::u16string& group
         c.Target->Sources.push_back(groupFile);
     }
     // The level's groups are expanded in turn; only what they hold is drawn.
-    AddLevel(*c.Target, level, found->second, false, &c.Group);
+    AddLevel(*c.Target, level, found->second, false, &c.Group, c.Headings);
 }
 
 } // namespace
@@ -84,7 +116,8 @@ double PlanHeading(const Vec3& rotation) {
 }
 
 void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source, bool withGroups) {
-    AddLevel(plan, document, source, withGroups, nullptr);
+    HeadingCache headings;
+    AddLevel(plan, document, source, withGroups, nullptr, headings);
 }
 
 bool AddFlattenedGroups(Plan& plan, const GroupDocument& document, ExportReportFunction report,
@@ -110,7 +143,8 @@ bool AddFlattenedGroups(Plan& plan, const GroupDocument& document, ExportReportF
         if (stopAtFailure)
             return false;
         if (group)
-            plan.Entries.push_back(FromObject(*group, PlanUnloadable, 0, collector.Group));
+            plan.Entries.push_back(
+                FromObject(*group, PlanUnloadable, 0, collector.Group, collector.Headings));
     }
     return complete;
 }
