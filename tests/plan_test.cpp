@@ -1,5 +1,6 @@
 // The plan seen from above: fitting a view, headings, nested groups placed as the export
-// places them, hit-testing, zooming and culling, and where captions go.
+// places them, hit-testing, zooming and culling, and where captions go. The SVG picture
+// itself is checked through zellora-cli plan (cli_import_plan_test.sh).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +8,6 @@
 
 #include "document/loader.h"
 #include "plan/plan_captions.h"
-#include "plan/plan_svg.h"
 #include "plan/plan_view.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
@@ -286,35 +286,6 @@ TEST(PlanCaptions, TheIndexAnswersAsComparingEveryBoxTaken) {
             ASSERT_EQ(got.AnchorEnd, want.AnchorEnd) << layout.What << ", caption " << i;
         }
     }
-}
-
-TEST(PlanSvg, LeavesOutWhatHasNoPlaceAndSaysSo) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    Plan plan = PlanOf({At(0, 0), At(nan, 0), At(1e308 * 10, 5), At(3, 4)});
-    plan.Entries[1].Caption = u"verloren";
-    plan.Entries[3].Heading = nan;
-    plan.Entries[3].Caption = u"ohne Richtung";
-    std::string svg = PlanSvg(plan);
-    EXPECT_EQ(svg.find("nan"), std::string::npos);
-    EXPECT_EQ(svg.find("inf"), std::string::npos);
-    EXPECT_EQ(svg.find("verloren"), std::string::npos);
-    size_t drawn = 0;
-    for (size_t at = svg.find("<g class=\"entry\">"); at != std::string::npos;
-         at = svg.find("<g class=\"entry\">", at + 1))
-        ++drawn;
-    EXPECT_EQ(drawn, 2u);
-    // The entry without a heading keeps its mark and caption, without a stroke.
-    size_t last = svg.rfind("<g class=\"entry\">");
-    std::string entry = svg.substr(last, svg.find("</g>", last) - last);
-    EXPECT_EQ(entry.find("<line"), std::string::npos);
-    EXPECT_NE(entry.find(">ohne Richtung</text>"), std::string::npos);
-    EXPECT_NE(svg.find("<text class=\"note\" x=\"56.0\" y=\"806.0\" font-size=\"12\" "
-                       "fill=\"#b8322a\">2 Einträge ohne gültige Lage sind nicht "
-                       "gezeichnet</text>\n"),
-              std::string::npos);
-    EXPECT_EQ(UndrawnNote(PlanOf({At(nan, 0)})),
-              u"1 Eintrag ohne gültige Lage ist nicht gezeichnet");
-    EXPECT_EQ(UndrawnNote(PlanOf({At(0, 0)})), u"");
 }
 
 } // namespace
