@@ -12,6 +12,7 @@
 #include "bench/anchors.h"
 #include "bench/cli_bench.h"
 #include "bench/generate.h"
+#include "bench/plan_bench.h"
 #include "cli/check.h"
 #include "document/loader.h"
 #include "document/writer.h"
@@ -88,7 +89,9 @@ class CollectingReporter : public benchmark::ConsoleReporter {
     }
 };
 
-void RegisterLoadSave(const std::string& label, GroupDocument document, const Scratch& scratch) {
+// Returns the path of the file it loads.
+std::u16string RegisterLoadSave(const std::string& label, GroupDocument document,
+                                const Scratch& scratch) {
     auto path = std::make_shared<std::u16string>(
         scratch.Path + u"datei_" + std::u16string(label.begin(), label.end()) + u".fzlgrp");
     WriteUtf8 = 1;
@@ -120,6 +123,7 @@ void RegisterLoadSave(const std::string& label, GroupDocument document, const Sc
         for (auto _ : state)
             benchmark::DoNotOptimize(BareSnprintfSave(*target, *bare));
     })->Unit(benchmark::kMillisecond);
+    return *path;
 }
 
 struct Tree {
@@ -313,7 +317,10 @@ int main(int argc, char** argv) {
     std::map<std::string, size_t> entries;
     for (size_t n : {1000u, 10000u, 32767u, 100000u}) {
         entries[std::to_string(n)] = n;
-        RegisterLoadSave(std::to_string(n), MakeObjectsDocument(n, 0, 0, unsigned(n)), files);
+        std::u16string path =
+            RegisterLoadSave(std::to_string(n), MakeObjectsDocument(n, 0, 0, unsigned(n)), files);
+        if (n >= 32767)
+            RegisterPlanBenchmarks(std::to_string(n), path);
     }
     entries["mixed"] = 32767 * 2 + 1000;
     RegisterLoadSave("mixed", MakeObjectsDocument(32767, 32767, 1000, 5), files);
@@ -350,6 +357,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(entries, trees);
     PrintCliTable(Get, GetCpu);
+    PrintPlanTable(Get);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,73 +1,16 @@
 #include "cli/plan_command.h"
 
-#include <cstdio>
 #include <new>
-#include <unordered_map>
 
 #include "base/text.h"
 #include "cli/commands.h"
 #include "document/loader.h"
 #include "document/messages.h"
-#include "export/flatten.h"
 #include "paths/path_utils.h"
+#include "plan/plan_svg.h"
 #include "platform/platform.h"
-#include "rotation/rotation.h"
 
 namespace {
-
-// The heading as the rotation library reports it: the yaw of the entry's whole rotation,
-// so that a pitch beyond 90 degrees turns the stroke round.
-double Heading(const Vec3& rotation) {
-    double position[3] = {0, 0, 0};
-    double turned[3] = {0, 0, 0};
-    const double own[3] = {rotation.x, rotation.y, rotation.z};
-    const double none[3] = {0, 0, 0};
-    CDreheGroupObjekt(position, turned, position, own, none);
-    return turned[0];
-}
-
-PlanEntry FromObject(const ObjectEntry& e, PlanKind kind, size_t source) {
-    PlanEntry p;
-    p.Kind = kind;
-    p.Name = e.Name.value_or(u"");
-    p.Caption = FileNameOf(p.Name);
-    p.Position = e.Position;
-    p.Heading = Heading(e.Rotation);
-    p.Source = source;
-    return p;
-}
-
-PlanEntry FromFont(const FontEntry& f, size_t source) {
-    PlanEntry p;
-    p.Kind = PlanLabel;
-    p.Name = f.Name.value_or(u"");
-    p.Caption = f.DefaultText.value_or(u"");
-    p.Position = f.Position;
-    p.Heading = Heading(f.Rotation);
-    p.Source = source;
-    return p;
-}
-
-struct FlatCollector {
-    Plan* Target = nullptr;
-    std::unordered_map<std::u16string, size_t> SourceIndex; // by the file, not its spelling
-};
-
-void TakeLevel(void* receiver, GroupDocument& level, const std::u16string& groupFile) {
-    FlatCollector& c = *static_cast<FlatCollector*>(receiver);
-    size_t source = 0;
-    if (!groupFile.empty()) {
-        std::u16string key = FoldCase(LexicallyNormalised(groupFile));
-        auto found = c.SourceIndex.find(key);
-        if (found == c.SourceIndex.end()) {
-            found = c.SourceIndex.emplace(key, c.Target->Sources.size()).first;
-            c.Target->Sources.push_back(groupFile);
-        }
-        source = found->second;
-    }
-    // The level's groups are expanded in turn; only what they hold is drawn.
-    AddDocumentToPlan(*c.Target, level, source, false);
-}
 
 // context is the output's name, which the export's loop message names.
 void OnReport(void* context, unsigned message, const char16_t* name) {
@@ -79,21 +22,13 @@ void OnReport(void* context, unsigned message, const char16_t* name) {
 }
 
 // The nested groups expanded as the export expands them, into memory only.
-bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const CommandLine& a) {
+bool Flatten(Plan& plan, const GroupDocument& document, std::u16string out, const CommandLine& a) {
     std::u16string previousFolder = GetCurrentFolder();
     SimulatorRoot = a.Root;
     // As in the export: root-relative names are opened below the simulator folder.
     if (!a.HasRoot || !SetCurrentFolder(a.Root))
         PrintError(Texts::RootNotSet);
-    FlatCollector collector;
-    collector.Target = &plan;
-    ExportJob job;
-    job.Document = &document;
-    job.Report = OnReport;
-    job.ReportContext = &out;
-    job.TakeEntries = TakeLevel;
-    job.EntryReceiver = &collector;
-    bool flattened = FlattenInMemory(job);
+    bool flattened = AddFlattenedGroups(plan, document, OnReport, &out, true);
     SetCurrentFolder(previousFolder);
     return flattened;
 }
@@ -124,28 +59,17 @@ int Draw(const std::u16string& in, const std::u16string& out, const CommandLine&
     Plan plan;
     plan.Title = FileNameOf(in);
     plan.Sources.push_back(plan.Title);
-    if (a.Has("--flat")) {
-        if (!Flatten(plan, document, out, a))
-            return ExitFailed;
-    } else {
-        AddDocumentToPlan(plan, document, 0, true);
-    }
+    bool flat = a.Has("--flat");
+    AddDocumentToPlan(plan, document, 0, !flat);
+    if (flat && !Flatten(plan, document, out, a))
+        return ExitFailed;
+    std::u16string note = UndrawnNote(plan);
+    if (!note.empty())
+        PrintError(note);
     return WriteSvg(out, PlanSvg(plan)) ? ExitOk : ExitFailed;
 }
 
 } // namespace
-
-void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source, bool withGroups) {
-    for (const auto& e : document.Objects)
-        if (e)
-            plan.Entries.push_back(FromObject(*e, PlanObject, source));
-    for (const auto& e : document.IObjects)
-        if (e && withGroups)
-            plan.Entries.push_back(FromObject(*e, PlanGroup, source));
-    for (const auto& f : document.Fonts)
-        if (f)
-            plan.Entries.push_back(FromFont(*f, source));
-}
 
 const CommandForm PlanForm{
     "plan",

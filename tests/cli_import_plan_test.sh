@@ -71,6 +71,18 @@ check "legend names the nested groups" grep -q '>\\Objekte\\Lampen\\Doppellampe.
 check "entry title holds name and position" \
   grep -qF "<title>Z:$(echo "$sim/Objekte/Bahnhof/Bahnsteig.fzlobj" | tr / '\\') (0; 0; 24)</title>" "$work/plan.svg"
 
+# Positions and headings beyond what the rotation library can turn: no "nan" or "inf" in the
+# picture; an entry without a place is left out and counted, one without a heading keeps its mark.
+printf '<GRUPPENOBJECT><Props/><Object><Props Position="1e300;0;0" Name="a.fzlobj"/></Object><Object><Props Position="1;0;1" Name="b.fzlobj"/></Object></GRUPPENOBJECT>' >"$work/innen.fzlgrp"
+printf '<GRUPPENOBJECT><Props/><Object><Props Rotation="1e308;0;0" Name="c.fzlobj"/></Object><IObject><Props Position="5;0;5" Rotation="30;0;0" Name="innen.fzlgrp"/></IObject></GRUPPENOBJECT>' >"$work/aussen.fzlgrp"
+z plan --flat --root "$(arg "$work")" "$(arg "$work/aussen.fzlgrp")" "$(arg "$work/overflow.svg")" 2>"$work/err"
+check "plan of overflowing entries succeeds" test $? -eq 0
+check "plan of overflowing entries writes no nan or inf" test "$(grep -cE '(nan|inf)[";)]' "$work/overflow.svg")" = 0
+check "plan of overflowing entries draws the others" test "$(entries "$work/overflow.svg")" = 2
+check "plan of overflowing entries counts what it leaves out" test "$(tr -d '\r' <"$work/err")" = \
+  "1 Eintrag ohne gültige Lage ist nicht gezeichnet"
+check "the picture says so too" grep -q '>1 Eintrag ohne gültige Lage ist nicht gezeichnet</text>' "$work/overflow.svg"
+
 # import: nesting deeper than the format's is refused before anything is built, whatever the
 # level holds: no stack overflow on 100,000 levels, no time lost on nested objects.
 python3 - "$work" <<'PY'

@@ -1,10 +1,12 @@
-#include "cli/plan_svg.h"
+#include "plan/plan_svg.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "base/text.h"
 #include "document/numbers.h"
+#include "plan/plan_captions.h"
+#include "plan/plan_view.h"
 
 namespace {
 
@@ -14,10 +16,9 @@ constexpr double Margin = 56;
 constexpr double TitleHeight = 44;
 constexpr double FooterHeight = 56;
 constexpr double LegendWidth = 300;
-constexpr double MinimumExtent = 10; // metres: a single entry still gets a readable grid
-constexpr double StrokeLength = 16;  // pixels of the heading stroke
+constexpr double StrokeLength = 16; // pixels of the heading stroke
 
-const char* const KindColours[] = {"#1f5fa8", "#b8322a", "#2b7a3d"};
+const char* const KindColours[] = {"#1f5fa8", "#b8322a", "#2b7a3d", "#b8322a"};
 const char* const SourceColours[] = {"#1f5fa8", "#d0601a", "#2b8a3e", "#b8322a", "#7048a8",
                                      "#8c5a2b", "#c2458c", "#5b6770", "#8a8a00", "#139aa8"};
 
@@ -55,52 +56,7 @@ std::string Short(double value) {
     return text == "-0" ? "0" : text;
 }
 
-// Coordinates beyond this many metres are drawn at its edge, so that the view's extent and
-// its grid stay finite whatever a file holds.
-constexpr double FarthestDrawn = 1e12;
-
-double Drawn(double coordinate) {
-    return std::clamp(coordinate, -FarthestDrawn, FarthestDrawn);
-}
-
-struct View {
-    double MinX = 0, MaxX = 0, MinZ = 0, MaxZ = 0;
-    double Scale = 1;
-    double Left = Margin, Top = Margin + TitleHeight;
-
-    double X(double x) const { return Left + (Drawn(x) - MinX) * Scale; }
-    double Y(double z) const { return Top + (MaxZ - Drawn(z)) * Scale; }
-    double Width() const { return (MaxX - MinX) * Scale; }
-    double Height() const { return (MaxZ - MinZ) * Scale; }
-};
-
-View FitView(const Plan& plan) {
-    View v;
-    if (plan.Entries.empty()) {
-        v.MinX = v.MinZ = -MinimumExtent / 2;
-        v.MaxX = v.MaxZ = MinimumExtent / 2;
-    } else {
-        v.MinX = v.MaxX = Drawn(plan.Entries[0].Position.x);
-        v.MinZ = v.MaxZ = Drawn(plan.Entries[0].Position.z);
-        for (const PlanEntry& e : plan.Entries) {
-            v.MinX = std::min(v.MinX, Drawn(e.Position.x));
-            v.MaxX = std::max(v.MaxX, Drawn(e.Position.x));
-            v.MinZ = std::min(v.MinZ, Drawn(e.Position.z));
-            v.MaxZ = std::max(v.MaxZ, Drawn(e.Position.z));
-        }
-    }
-    // Room around the outermost entries for their marks and captions.
-    double padX = std::max(MinimumExtent - (v.MaxX - v.MinX), 0.0) / 2 + (v.MaxX - v.MinX) * 0.08;
-    double padZ = std::max(MinimumExtent - (v.MaxZ - v.MinZ), 0.0) / 2 + (v.MaxZ - v.MinZ) * 0.08;
-    v.MinX -= padX;
-    v.MaxX += padX;
-    v.MinZ -= padZ;
-    v.MaxZ += padZ;
-    v.Scale = std::min(PlotWidth / (v.MaxX - v.MinX), PlotHeight / (v.MaxZ - v.MinZ));
-    return v;
-}
-
-void Grid(std::string& svg, const View& v, double step) {
+void Grid(std::string& svg, const PlanView& v, double step) {
     svg += "<g class=\"grid\" stroke=\"#d9dde2\" stroke-width=\"1\">\n";
     std::string labels;
     // Counted, not summed: far from the origin, adding a step may not change the sum.
@@ -131,7 +87,7 @@ void Grid(std::string& svg, const View& v, double step) {
            "\" height=\"" + Px(v.Height()) + "\" fill=\"none\" stroke=\"#9aa3ad\"/>\n";
 }
 
-void ScaleBar(std::string& svg, const View& v, double step) {
+void ScaleBar(std::string& svg, const PlanView& v, double step) {
     double y = v.Top + v.Height() + 44;
     double x = v.Left;
     double length = step * v.Scale;
@@ -143,47 +99,6 @@ void ScaleBar(std::string& svg, const View& v, double step) {
                "\" y2=\"" + Px(y + 5) + "\"/>\n";
     svg += "<text x=\"" + Px(x + length + 8) + "\" y=\"" + Px(y + 4) +
            "\" stroke=\"none\" font-size=\"12\">" + Metres(step) + " m</text>\n</g>\n";
-}
-
-struct Box {
-    double Left, Top, Right, Bottom;
-    bool Overlaps(const Box& o) const {
-        return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
-    }
-};
-
-// Where a caption goes: beside its mark, on the first side where it covers no caption
-// placed before it, else stacked further out, so that entries close together stay legible.
-struct CaptionPlace {
-    double X = 0, Y = 0;
-    bool AnchorEnd = false;
-};
-
-CaptionPlace PlaceCaption(std::vector<Box>& placed, double x, double y, size_t characters) {
-    const double width = 7.0 * double(characters) + 4;
-    const double height = 13;
-    CaptionPlace first;
-    for (int ring = 0; ring < 8; ++ring) {
-        const double rise = 14.0 * ring;
-        const CaptionPlace tries[] = {{x + 8, y - 7 - rise, false},
-                                      {x + 8, y + 16 + rise, false},
-                                      {x - 8, y - 7 - rise, true},
-                                      {x - 8, y + 16 + rise, true}};
-        for (const CaptionPlace& t : tries) {
-            double left = t.AnchorEnd ? t.X - width : t.X;
-            Box box{left, t.Y - 10, left + width, t.Y - 10 + height};
-            bool free = true;
-            for (const Box& other : placed)
-                free = free && !box.Overlaps(other);
-            if (free) {
-                placed.push_back(box);
-                return t;
-            }
-            if (ring == 0 && &t == tries)
-                first = t;
-        }
-    }
-    return first;
 }
 
 size_t CharacterCount(const std::u16string& text) {
@@ -200,19 +115,22 @@ const char* Colour(const Plan& plan, const PlanEntry& e) {
     return KindColours[e.Kind];
 }
 
-void Entry(std::string& svg, const Plan& plan, const View& v, const PlanEntry& e,
-           std::vector<Box>& captions) {
+void Entry(std::string& svg, const Plan& plan, const PlanView& v, const PlanEntry& e,
+           CaptionIndex& captions) {
     double x = v.X(e.Position.x);
     double y = v.Y(e.Position.z);
     const char* colour = Colour(plan, e);
     std::u16string shown = !e.Name.empty() ? e.Name : u"\u201E" + e.Caption + u"\u201C";
     svg += "<g class=\"entry\"><title>" + Xml(shown) + " (" + Short(e.Position.x) + "; " +
            Short(e.Position.y) + "; " + Short(e.Position.z) + ")</title>";
-    double radians = e.Heading * 3.14159265358979323846 / 180;
-    svg += "<line x1=\"" + Px(x) + "\" y1=\"" + Px(y) + "\" x2=\"" +
-           Px(x + std::sin(radians) * StrokeLength) + "\" y2=\"" +
-           Px(y - std::cos(radians) * StrokeLength) + "\" stroke=\"" + colour +
-           "\" stroke-width=\"2\"/>";
+    // A heading beyond what the rotation library can turn shows no stroke.
+    if (std::isfinite(e.Heading)) {
+        double radians = e.Heading * 3.14159265358979323846 / 180;
+        svg += "<line x1=\"" + Px(x) + "\" y1=\"" + Px(y) + "\" x2=\"" +
+               Px(x + std::sin(radians) * StrokeLength) + "\" y2=\"" +
+               Px(y - std::cos(radians) * StrokeLength) + "\" stroke=\"" + colour +
+               "\" stroke-width=\"2\"/>";
+    }
     switch (e.Kind) {
     case PlanObject:
         svg +=
@@ -229,6 +147,13 @@ void Entry(std::string& svg, const Plan& plan, const View& v, const PlanEntry& e
                "stroke=\"" +
                colour + "\" stroke-width=\"1.5\"/>";
         break;
+    case PlanUnloadable: // a crossed square: the group's file could not be read
+        svg += "<rect x=\"" + Px(x - 5) + "\" y=\"" + Px(y - 5) +
+               "\" width=\"10\" height=\"10\" fill=\"white\" stroke=\"" + colour +
+               "\" stroke-width=\"1.5\"/><path d=\"M" + Px(x - 5) + " " + Px(y - 5) + "L" +
+               Px(x + 5) + " " + Px(y + 5) + "M" + Px(x + 5) + " " + Px(y - 5) + "L" + Px(x - 5) +
+               " " + Px(y + 5) + "\" stroke=\"" + colour + "\" stroke-width=\"1.5\"/>";
+        break;
     }
     if (!e.Caption.empty()) {
         CaptionPlace place = PlaceCaption(captions, x, y, CharacterCount(e.Caption));
@@ -241,7 +166,7 @@ void Entry(std::string& svg, const Plan& plan, const View& v, const PlanEntry& e
     svg += "</g>\n";
 }
 
-void Legend(std::string& svg, const Plan& plan, const View& v) {
+void Legend(std::string& svg, const Plan& plan, const PlanView& v) {
     double x = v.Left + v.Width() + 40;
     double y = v.Top + 4;
     svg += "<g class=\"legend\" font-size=\"12\">\n<text x=\"" + Px(x) + "\" y=\"" + Px(y) +
@@ -258,7 +183,7 @@ void Legend(std::string& svg, const Plan& plan, const View& v) {
     svg += "</g>\n";
 }
 
-void KindKey(std::string& svg, const View& v) {
+void KindKey(std::string& svg, const PlanView& v) {
     double y = v.Top + v.Height() + 44;
     double x = v.Left + v.Width();
     svg += "<g class=\"key\" font-size=\"12\" fill=\"#333\" text-anchor=\"end\">\n"
@@ -279,8 +204,19 @@ double GridStep(double minimum) {
 
 } // namespace
 
+std::u16string UndrawnNote(const Plan& plan) {
+    size_t count = 0;
+    for (const PlanEntry& e : plan.Entries)
+        count += PlanDrawable(e) ? 0 : 1;
+    if (count == 0)
+        return u"";
+    return Utf8ToUtf16(std::to_string(count)) +
+           (count == 1 ? u" Eintrag ohne gültige Lage ist nicht gezeichnet"
+                       : u" Einträge ohne gültige Lage sind nicht gezeichnet");
+}
+
 std::string PlanSvg(const Plan& plan) {
-    View v = FitView(plan);
+    PlanView v = FitPlanView(plan, PlotWidth, PlotHeight, Margin, Margin + TitleHeight);
     double step = GridStep(60 / v.Scale); // grid lines at least 60 pixels apart
     bool legend = plan.Sources.size() > 1;
     double width = v.Left + v.Width() + Margin + (legend ? LegendWidth : 0);
@@ -296,17 +232,24 @@ std::string PlanSvg(const Plan& plan) {
     Grid(svg, v, step);
     svg += "<g class=\"entries\" paint-order=\"stroke\">\n";
     // Captions keep clear of every mark, not only of the marks drawn before them.
-    std::vector<Box> captions;
+    CaptionIndex captions = MakeCaptionIndex(0, 0, width, height);
     for (const PlanEntry& e : plan.Entries) {
+        if (!PlanDrawable(e))
+            continue;
         double x = v.X(e.Position.x);
         double y = v.Y(e.Position.z);
-        captions.push_back({x - 6, y - 6, x + 6, y + 6});
+        TakeCaptionBox(captions, {x - 6, y - 6, x + 6, y + 6});
     }
     for (const PlanEntry& e : plan.Entries)
-        Entry(svg, plan, v, e, captions);
+        if (PlanDrawable(e))
+            Entry(svg, plan, v, e, captions);
     svg += "</g>\n";
     ScaleBar(svg, v, step);
     KindKey(svg, v);
+    std::u16string note = UndrawnNote(plan);
+    if (!note.empty())
+        svg += "<text class=\"note\" x=\"" + Px(v.Left) + "\" y=\"" + Px(v.Top + v.Height() + 66) +
+               "\" font-size=\"12\" fill=\"#b8322a\">" + Xml(note) + "</text>\n";
     if (legend)
         Legend(svg, plan, v);
     svg += "</svg>\n";

@@ -1,0 +1,291 @@
+// The plan seen from above: fitting a view, headings, nested groups placed as the export
+// places them, hit-testing, zooming and culling, and where captions go. The SVG picture
+// itself is checked through zellora-cli plan (cli_import_plan_test.sh).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "document/loader.h"
+#include "plan/plan_captions.h"
+#include "plan/plan_view.h"
+#include "platform/platform.h"
+#include "tests/test_support.h"
+
+namespace {
+
+PlanEntry At(double x, double z, ListLine top = {EntryArray::Objects, 0}) {
+    PlanEntry e;
+    e.Position = {x, 0, z};
+    e.Top = top;
+    return e;
+}
+
+Plan PlanOf(std::vector<PlanEntry> entries) {
+    Plan plan;
+    plan.Entries = std::move(entries);
+    return plan;
+}
+
+TEST(PlanView, FitsTheDrawableEntriesWithRoomAround) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* What;
+        std::vector<PlanEntry> Entries;
+        double MinX, MaxX, MinZ, MaxZ, Scale;
+    } cases[] = {
+        {"nothing: ten metres round the origin", {}, -5.8, 5.8, -5.8, 5.8, 640 / 11.6},
+        {"one entry: ten metres round it", {At(100, -20)}, 95, 105, -25, -15, 64},
+        {"8 % more on each side", {At(0, 0), At(100, 50)}, -8, 108, -4, 54, 1100.0 / 116},
+        {"far entries at the drawn edge",
+         {At(-1e17, 0), At(1e17, 0)},
+         -1.16e12,
+         1.16e12,
+         -5,
+         5,
+         1100 / 2.32e12},
+        {"no place, no extent",
+         {At(0, 0), At(nan, 7), At(inf, 0), At(2, 1e9 * inf)},
+         -5,
+         5,
+         -5,
+         5,
+         64},
+    };
+    for (const Case& c : cases) {
+        PlanView v = FitPlanView(PlanOf(c.Entries), 1100, 640, 56, 100);
+        EXPECT_DOUBLE_EQ(v.MinX, c.MinX) << c.What;
+        EXPECT_DOUBLE_EQ(v.MaxX, c.MaxX) << c.What;
+        EXPECT_DOUBLE_EQ(v.MinZ, c.MinZ) << c.What;
+        EXPECT_DOUBLE_EQ(v.MaxZ, c.MaxZ) << c.What;
+        EXPECT_DOUBLE_EQ(v.Scale, c.Scale) << c.What;
+    }
+}
+
+TEST(PlanView, ZoomKeepsThePointUnderTheCursorAndPanMovesThePicture) {
+    PlanView v = FitPlanView(PlanOf({At(0, 0), At(100, 50)}), 800, 400, 0, 0);
+    const double width = v.Width(), height = v.Height();
+    const double x = v.MetresX(300), z = v.MetresZ(120);
+    ZoomPlanView(v, 4, 300, 120);
+    EXPECT_NEAR(v.X(x), 300, 1e-9);
+    EXPECT_NEAR(v.Y(z), 120, 1e-9);
+    EXPECT_NEAR(v.Width(), width, 1e-9);
+    EXPECT_NEAR(v.Height(), height, 1e-9);
+    PanPlanView(v, 25, -10);
+    EXPECT_NEAR(v.X(x), 325, 1e-9);
+    EXPECT_NEAR(v.Y(z), 110, 1e-9);
+}
+
+TEST(PlanView, CullsToTheSurfaceAndItsMargin) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Plan plan = PlanOf({At(0, 0), At(10, 0), At(20, 0), At(10, 30), At(nan, 0), At(10.5, 0)});
+    PlanView v;
+    v.MinX = 5, v.MaxX = 15, v.MinZ = -5, v.MaxZ = 5, v.Scale = 10;
+    EXPECT_EQ(VisiblePlanEntries(plan, v, 0), (std::vector<size_t>{1, 5}));
+    EXPECT_EQ(VisiblePlanEntries(plan, v, 50), (std::vector<size_t>{0, 1, 2, 5}));
+}
+
+TEST(PlanView, HitTestFindsTheTopEntryOfTheNearestMark) {
+    const ListLine lamp{EntryArray::Objects, 0}, group{EntryArray::IObjects, 2},
+        label{EntryArray::Fonts, 1}, none{};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Plan plan = PlanOf({At(0, 0, lamp), At(10, 0, group), At(10.2, 0, group), At(20, 0, label),
+                        At(20, 0, lamp), At(nan, 0, label)});
+    PlanView v;
+    v.MinX = -5, v.MaxX = 25, v.MinZ = -5, v.MaxZ = 5, v.Scale = 10; // (0, 0) at pixel (50, 50)
+    struct Case {
+        double X, Y, Tolerance;
+        ListLine Expected;
+    } cases[] = {
+        {52, 51, 5, lamp},   // beside the lamp
+        {57, 50, 5, none},   // too far from it
+        {154, 50, 5, group}, // a flattened entry selects the group that brings it
+        {250, 50, 5, lamp},  // two marks on one spot: the one drawn on top
+        {400, 50, 1e6, lamp},
+    };
+    for (const Case& c : cases) {
+        ListLine hit = HitTest(plan, LocatePlanEntries(plan), v, c.X, c.Y, c.Tolerance);
+        EXPECT_EQ(hit.Array, c.Expected.Array) << c.X << ", " << c.Y;
+        EXPECT_EQ(hit.Index, c.Expected.Index) << c.X << ", " << c.Y;
+    }
+}
+
+TEST(PlanModel, HeadingIsTheYawTheRotationLibraryReports) {
+    struct Case {
+        Vec3 Rotation;
+        double Heading;
+    } cases[] = {
+        {{-135, 0, 0}, -135},
+        {{30, 120, 0}, 30.000001907348633}, // single precision, as the export writes it
+        {{30, 0, 180}, -150},               // rolled over: it looks the other way
+        {{400, 0, 0}, 40},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(PlanHeading(c.Rotation), c.Heading) << c.Rotation.x;
+    EXPECT_FALSE(std::isfinite(PlanHeading({1e308, 0, 0})));
+}
+
+TEST(PlanModel, DocumentEntriesAreTheirOwnTopEntries) {
+    GroupDocument d;
+    d.Objects.push_back(std::make_unique<ObjectEntry>());
+    d.Objects.back()->Name = u"\\Objekte\\Lampe.fzlobj";
+    d.Objects.push_back(nullptr);
+    d.Objects.push_back(std::make_unique<ObjectEntry>());
+    d.IObjects.push_back(std::make_unique<ObjectEntry>());
+    d.IObjects.back()->Name = u"Gruppe.fzlgrp";
+    d.Fonts.push_back(std::make_unique<FontEntry>());
+    d.Fonts.back()->DefaultText = u"Gleis 1";
+    for (bool withGroups : {false, true}) {
+        Plan plan;
+        AddDocumentToPlan(plan, d, 0, withGroups);
+        std::vector<std::tuple<PlanKind, std::u16string, EntryArray, size_t>> expected = {
+            {PlanObject, u"Lampe.fzlobj", EntryArray::Objects, 0},
+            {PlanObject, u"", EntryArray::Objects, 2}};
+        if (withGroups)
+            expected.push_back({PlanGroup, u"Gruppe.fzlgrp", EntryArray::IObjects, 0});
+        expected.push_back({PlanLabel, u"Gleis 1", EntryArray::Fonts, 0});
+        std::vector<std::tuple<PlanKind, std::u16string, EntryArray, size_t>> seen;
+        for (const PlanEntry& e : plan.Entries)
+            seen.push_back({e.Kind, e.Caption, e.Top.Array, e.Top.Index});
+        EXPECT_EQ(seen, expected) << withGroups;
+    }
+}
+
+struct ExportCollector {
+    std::vector<std::pair<Vec3, double>> Placed; // position and heading
+};
+
+void CollectExported(void* receiver, GroupDocument& level, const std::u16string&) {
+    auto& c = *static_cast<ExportCollector*>(receiver);
+    for (const auto& e : level.Objects)
+        c.Placed.push_back({e->Position, PlanHeading(e->Rotation)});
+    for (const auto& f : level.Fonts)
+        c.Placed.push_back({f->Position, PlanHeading(f->Rotation)});
+}
+
+const std::string Xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<GRUPPENOBJECT>\r\n"
+                        "<Props />";
+
+std::string Entry(const char* element, const std::string& position, const std::string& rotation,
+                  const std::string& name) {
+    return std::string("\r\n<") + element + ">\r\n<Props Position=\"" + position +
+           "\" Rotation=\"" + rotation + "\" Name=\"" + name + "\" />\r\n</" + element + ">";
+}
+
+TEST(PlanModel, NestedGroupsArePlacedAsTheExportPlacesThem) {
+    ScratchFolder folder;
+    folder.Write("Mast.fzlgrp", Xml + Entry("Object", "0;5;0", "10;0;0", "Lampe.fzlobj") +
+                                    Entry("Object", "1;2;3", "0;30;0", "Schirm.fzlobj") +
+                                    "\r\n</GRUPPENOBJECT>");
+    folder.Write("Signal.fzlgrp", Xml + Entry("Object", "2;0;0", "0;0;0", "Fuss.fzlobj") +
+                                      Entry("IObject", "0;0;4", "90;0;0", "Mast.fzlgrp") +
+                                      "\r\n</GRUPPENOBJECT>");
+    GroupDocument top;
+    for (const char* name : {"Signal.fzlgrp", "Fehlt.fzlgrp", "Mast.fzlgrp"}) {
+        top.IObjects.push_back(std::make_unique<ObjectEntry>());
+        top.IObjects.back()->Name = folder.File(name);
+        top.IObjects.back()->Position = {100, 0, 50};
+        top.IObjects.back()->Rotation = {-135, 10, 0};
+    }
+    // What the export writes for the two groups it can expand.
+    ExportCollector exported;
+    for (size_t i : {0, 2}) {
+        GroupDocument one;
+        one.IObjects.push_back(std::make_unique<ObjectEntry>(*top.IObjects[i]));
+        ExportJob job;
+        job.Document = &one;
+        job.TakeEntries = CollectExported;
+        job.EntryReceiver = &exported;
+        ASSERT_TRUE(FlattenInMemory(job));
+    }
+
+    Plan plan;
+    EXPECT_FALSE(AddFlattenedGroups(plan, top, nullptr, nullptr, false));
+    ASSERT_EQ(plan.Entries.size(), exported.Placed.size() + 1);
+    std::vector<PlanKind> kinds;
+    std::vector<size_t> tops, sources;
+    for (size_t i = 0, j = 0; i < plan.Entries.size(); ++i) {
+        const PlanEntry& e = plan.Entries[i];
+        kinds.push_back(e.Kind);
+        tops.push_back(e.Top.Index);
+        sources.push_back(e.Source);
+        EXPECT_EQ(e.Top.Array, EntryArray::IObjects);
+        if (e.Kind == PlanUnloadable)
+            continue;
+        EXPECT_EQ(e.Position.x, exported.Placed[j].first.x) << i;
+        EXPECT_EQ(e.Position.y, exported.Placed[j].first.y) << i;
+        EXPECT_EQ(e.Position.z, exported.Placed[j].first.z) << i;
+        EXPECT_EQ(e.Heading, exported.Placed[j].second) << i;
+        ++j;
+    }
+    EXPECT_EQ(kinds, (std::vector<PlanKind>{PlanObject, PlanObject, PlanObject, PlanUnloadable,
+                                            PlanObject, PlanObject}));
+    EXPECT_EQ(tops, (std::vector<size_t>{0, 0, 0, 1, 2, 2}));
+    // Mast.fzlgrp is one source however often it is placed.
+    EXPECT_EQ(sources, (std::vector<size_t>{0, 1, 1, 0, 1, 1}));
+    EXPECT_EQ(plan.Sources, (std::vector<std::u16string>{folder.File("Signal.fzlgrp"),
+                                                         folder.File("Mast.fzlgrp")}));
+
+    Plan stopped;
+    EXPECT_FALSE(AddFlattenedGroups(stopped, top, nullptr, nullptr, true));
+    EXPECT_EQ(stopped.Entries.size(), 3u); // the first group's, then nothing more
+}
+
+bool FreeOfAll(const std::vector<CaptionBox>& taken, const CaptionBox& box) {
+    for (const CaptionBox& other : taken)
+        if (box.Overlaps(other))
+            return false;
+    return true;
+}
+
+TEST(PlanCaptions, TheIndexAnswersAsComparingEveryBoxTaken) {
+    struct Layout {
+        const char* What;
+        double (*X)(int), (*Y)(int);
+        size_t (*Characters)(int);
+    } layouts[] = {
+        {"a crowd on one spot", [](int) { return 300.0; }, [](int) { return 200.0; },
+         [](int i) { return size_t(5 + i % 9); }},
+        {"a dense grid", [](int i) { return 20.0 + (i % 40) * 9.5; },
+         [](int i) { return 30.0 + (i / 40) * 6.25; }, [](int i) { return size_t(3 + i % 11); }},
+        {"a diagonal in small steps", [](int i) { return 100 + i * 0.37; },
+         [](int i) { return 500 - i * 0.61; }, [](int) { return size_t(12); }},
+        {"scattered, long captions past the area", [](int i) { return double((i * 7919) % 1013); },
+         [](int i) { return double((i * 104729) % 611); },
+         [](int i) { return size_t(i % 5 == 0 ? 400 : 8); }},
+        {"on cell edges", [](int i) { return 16.0 * (i % 30) - 8; },
+         [](int i) { return 16.0 * (i / 30) + 3; }, [](int) { return size_t(1); }},
+    };
+    for (const Layout& layout : layouts) {
+        const int count = 300;
+        CaptionIndex index = MakeCaptionIndex(0, 0, 1000, 600);
+        std::vector<CaptionBox> all;
+        for (int i = 0; i < count; ++i) {
+            const double x = layout.X(i), y = layout.Y(i);
+            TakeCaptionBox(index, {x - 6, y - 6, x + 6, y + 6});
+            all.push_back({x - 6, y - 6, x + 6, y + 6});
+        }
+        // Every place tried is free exactly when it overlaps none of the boxes taken.
+        for (int i = 0; i < count; ++i) {
+            const double x = layout.X(i), y = layout.Y(i);
+            const auto candidates = CaptionCandidates(x, y, layout.Characters(i));
+            const CaptionCandidate* chosen = nullptr;
+            for (const CaptionCandidate& c : candidates) {
+                const bool free = FreeOfAll(all, c.Box);
+                ASSERT_EQ(CaptionBoxFree(index, c.Box), free) << layout.What << ", caption " << i;
+                if (free && !chosen)
+                    chosen = &c;
+            }
+            CaptionPlace got = PlaceCaption(index, x, y, layout.Characters(i));
+            CaptionPlace want = chosen ? chosen->Place : candidates[0].Place;
+            if (chosen)
+                all.push_back(chosen->Box);
+            ASSERT_EQ(got.X, want.X) << layout.What << ", caption " << i;
+            ASSERT_EQ(got.Y, want.Y) << layout.What << ", caption " << i;
+            ASSERT_EQ(got.AnchorEnd, want.AnchorEnd) << layout.What << ", caption " << i;
+        }
+    }
+}
+
+} // namespace
