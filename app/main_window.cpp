@@ -4,8 +4,10 @@
 
 #include <new>
 
+#include "app/document_changes.h"
 #include "app/document_commands.h"
 #include "app/entry_commands.h"
+#include "app/file_drop.h"
 #include "app/later_dialogs.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
@@ -32,6 +34,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     }
     ReadOptionsFile(SimulatorRoot);
     CurrentDocument = GroupDocument{};
+    DocumentEdits.Document = &CurrentDocument;
+    DocumentEdits.Listeners = {OnDocumentChanged};
     AppInstance = creation->hInstance;
     const LONG units = GetDialogBaseUnits();
     const int cx = LOWORD(units);
@@ -39,15 +43,16 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     CurrentTitle = TextStartTitle;
 
     const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    EntryList =
-        CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST, WS_BORDER | WS_VSCROLL | LBS_NOTIFY,
-                    20, 3 * cy, scrollBar + 50 * cx, 10 * cy);
+    EntryList = CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST,
+                            WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_WANTKEYBOARDINPUT, 20, 3 * cy,
+                            scrollBar + 50 * cx, 10 * cy);
     AddButton = CreateChild(window, L"button", TextAddButton, IDC_ADD_ENTRY, BS_DEFPUSHBUTTON, 120,
                             cy / 2, scrollBar + 10 * cx, 2 * cy);
     RemoveButton = CreateChild(window, L"button", TextRemoveButton, IDC_REMOVE_ENTRY,
                                BS_DEFPUSHBUTTON, 230, cy / 2, scrollBar + 8 * cx, 2 * cy);
     ListFont = CreateFontW(15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, W(TextListFontFace));
     SendMessageW(EntryList, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
+    DragAcceptFiles(window, TRUE);
 
     if (SimulatorRoot.empty()) {
         ShowPathsDialog(window, 1);
@@ -86,6 +91,8 @@ bool OnCommand(WORD id, WORD code, LRESULT& result) {
     case IDM_ADJUST_PATHS:      OnAdjustPaths(); break;
     case IDM_COPY:              OnCopyEntry(); break;
     case IDM_PASTE:             OnPasteEntry(); break;
+    case IDM_UNDO:              OnUndo(); break;
+    case IDM_REDO:              OnRedo(); break;
     case IDC_ENTRY_LIST:        OnEntryListNotify(code); break;
     case IDC_ADD_ENTRY:         OnAddEntry(); break;
     case IDC_REMOVE_ENTRY:      OnRemoveEntry(); break;
@@ -109,6 +116,7 @@ void OnDestroy() {
         FreeObjectEntry(ClipboardEntry);
     }
     FreeGroupDocument(&CurrentDocument);
+    BeginHistory(DocumentEdits, true);
     if (ClipboardFont != nullptr) {
         FreeFontEntry(ClipboardFont);
     }
@@ -132,6 +140,14 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_INITMENUPOPUP: UpdateMenuState(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_VKEYTOITEM:
+        // Entf in the entry list removes the selected entry, as "Löschen" does.
+        if (LOWORD(wParam) == VK_DELETE && reinterpret_cast<HWND>(lParam) == EntryList) {
+            OnRemoveEntry();
+            return -2;
+        }
+        return -1;
+    case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: OnClose(window); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     case UM_OPENDOCUMENT:

@@ -15,8 +15,9 @@ declare -A may_use=(
   [document]="base platform paths"
   [export]="base platform paths document rotation"
   [panel]="base platform paths document"
+  [edit]="base platform paths document"
   [cli]="base platform paths document export rotation"
-  [shell]="base platform paths document export panel rotation resources"
+  [shell]="base platform paths document export panel edit rotation resources"
 )
 layer_of() { # a path below the root; the editor's shell is app/
   local folder=${1%%/*}
