@@ -141,8 +141,15 @@ void InitPanel(HWND panel) {
     PrepareFileDialog(panel, FilterEntryFiles);
 }
 
+// A long name shows its end, the file's own name, rather than the start of its folder.
+void ShowFileName(HWND panel, const std::u16string& name) {
+    SetControlText(panel, IDC_FILE_NAME, name);
+    SendDlgItemMessageW(panel, IDC_FILE_NAME, EM_SETSEL, WPARAM(name.size()), LPARAM(name.size()));
+    SendDlgItemMessageW(panel, IDC_FILE_NAME, EM_SCROLLCARET, 0, 0);
+}
+
 void FillFields(HWND panel, ObjectEntry* entry) {
-    SetControlText(panel, IDC_FILE_NAME, entry->Name.value_or(u""));
+    ShowFileName(panel, entry->Name.value_or(u""));
     SetControlText(panel, IDC_SHOW_ON, entry->ShowOn.value_or(u""));
     SetControlText(panel, IDC_HIDE_ON, entry->HideOn.value_or(u""));
     for (int id = IDC_POSITION_X; id <= IDC_ROTATION_Z; ++id) {

@@ -178,6 +178,15 @@ TEST_F(HistoryTest, UndoOfAFieldShowsTheOldValueInThePanel) {
     EXPECT_TRUE(Visible(EntryPanel));
 }
 
+TEST_F(HistoryTest, TheFileFieldShowsTheEndOfALongName) {
+    const std::u16string name = u"C:\\Sim\\" + std::u16string(40, u'x') + u"\\Bahnsteig.fzlobj";
+    Open(WriteTestFile("lang.fzlgrp", GroupFile(Entry("Object", "Name=\"" + Narrow(name) + "\""))));
+    SelectLine(0);
+    ASSERT_EQ(FieldText(IDC_FILE_NAME), name);
+    // The first character shown, for a field of one line.
+    EXPECT_GT(SendMessageW(Field(IDC_FILE_NAME), EM_GETFIRSTVISIBLELINE, 0, 0), 20);
+}
+
 TEST_F(HistoryTest, SavingMarksTheStateThatUndoComesBackTo) {
     OpenMixed();
     const std::u16string path = CurrentPath;
