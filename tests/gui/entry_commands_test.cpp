@@ -2,7 +2,6 @@
 // menu, and where Ctrl+C and Ctrl+V go.
 #include "tests/gui/entry_fixture.h"
 
-#include "app/startup.h"
 #include "app/entry_panel.h"
 
 namespace {
@@ -243,20 +242,6 @@ TEST_F(EntryCommandsTest, AGroupCopiedFromOneDocumentIsPastedIntoTheNext) {
 
 class KeyTest : public EntryTest {
   protected:
-    // The real message loop over one key press with Ctrl held, sent to target.
-    void PressCtrl(HWND target, WORD key) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(target, WM_KEYDOWN, key, scan | 1);
-        PostQuitMessage(7);
-        HACCEL accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), ResourceName);
-        EXPECT_EQ(RunMessageLoop(Window, accelerators), 7);
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
-    }
     UINT EditMenuState(UINT id) const {
         HMENU edit = GetSubMenu(GetMenu(Window), 1);
         SendMessageW(Window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);

@@ -4,7 +4,6 @@
 
 #include <shlobj.h>
 
-#include "app/startup.h"
 #include "document/writer.h"
 
 namespace {
@@ -29,20 +28,6 @@ class HistoryTest : public EntryTest {
     UINT Greyed(UINT id) const {
         SendMessageW(Window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(EditMenu()), 1);
         return GetMenuState(EditMenu(), id, MF_BYCOMMAND) & MF_GRAYED;
-    }
-    // The real message loop over one key press with Ctrl held, sent to target.
-    void PressCtrl(HWND target, WORD key) {
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
-        PostMessageW(target, WM_KEYDOWN, key, scan | 1);
-        PostQuitMessage(7);
-        HACCEL accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), ResourceName);
-        EXPECT_EQ(RunMessageLoop(Window, accelerators), 7);
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
     }
     // A drop of paths from the file manager at point of the window's client area.
     void Drop(const std::vector<std::u16string>& paths, POINT point) const {
