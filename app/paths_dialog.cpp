@@ -74,9 +74,8 @@ void OnSearchPath(HWND dialog) {
 // Only the names in memory change; the user saves them when he wants to, and is asked
 // before they are lost.
 void OnAdjustNames(HWND dialog) {
-    if (!RenameEntries(DocumentEdits, MakeRelativePath)) {
-        RefillEntryList(); // the list is filled anew, as after a change
-    }
+    RenameEntries(DocumentEdits, MakeRelativePath);
+    RefillEntryList(); // filled anew, with no line selected, however many names changed
     EndDialog(dialog, IDC_ADJUST_PATH_NAMES);
 }
 
