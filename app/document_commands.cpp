@@ -1,5 +1,6 @@
 #include "app/document_commands.h"
 
+#include "app/document_changes.h"
 #include "app/later_dialogs.h"
 #include "app/recent_files.h"
 #include "app/shell_state.h"
@@ -98,8 +99,10 @@ void ShowLoadFailure(LoadResult result) {
 }
 
 void UpdateCaption(const std::u16string& title) {
+    const std::u16string shown = title.empty() ? TextUntitled : title;
     const std::u16string caption =
-        FillText(TextCaptionFormat, {TextProgramName, title.empty() ? TextUntitled : title});
+        FillText(TextCaptionFormat,
+                 {TextProgramName, Modified && DocumentOpen ? TextChangedMark + shown : shown});
     SetWindowTextW(MainWindow, W(caption));
 }
 
@@ -117,13 +120,12 @@ void OnNew() {
     if (Modified && SavePrompt(CurrentTitle) == IDCANCEL) {
         return;
     }
-    Modified = true;
     FreeGroupDocument(&CurrentDocument);
     CurrentDocument.HeaderText = std::u16string(NewDocumentHeader);
     DocumentOpen = true;
     CurrentPath = TextUntitled;
     CurrentTitle = TextUntitled;
-    UpdateCaption(CurrentTitle);
+    BeginHistory(DocumentEdits, false); // a new document is unsaved work from the start
     ClearEntryList();
     ShowDocumentControls(SW_SHOWNORMAL);
     ClosePanel();
@@ -141,16 +143,23 @@ void OnOpen() {
     if (!RunOpenDialog(MainWindow, path, title)) {
         return;
     }
-    OpenInPlaceOfDocument(path, title);
+    OpenInPlaceOfDocument(path, &title);
 }
 
-void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string& title) {
+void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string* title) {
     FreeGroupDocument(&CurrentDocument);
     ClearEntryList();
-    Modified = false;
+    BeginHistory(DocumentEdits, true);
     DocumentOpen = true;
     SendMessageW(MainWindow, UM_OPENDOCUMENT, reinterpret_cast<WPARAM>(W(path)),
-                 reinterpret_cast<LPARAM>(W(title)));
+                 reinterpret_cast<LPARAM>(title != nullptr ? W(*title) : nullptr));
+}
+
+void OnOpenDroppedFile(const std::u16string& path) {
+    if (Modified && SavePrompt(CurrentTitle) == IDCANCEL) {
+        return;
+    }
+    OpenInPlaceOfDocument(path, nullptr);
 }
 
 void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
@@ -173,7 +182,7 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
 
     DocumentUtf8 = WriteUtf8 != 0;
     DocumentOpen = true;
-    Modified = false;
+    BeginHistory(DocumentEdits, true);
     if (result != LoadOk) {
         ShowLoadFailure(result);
         if (result == LoadNotGroupFile) {
@@ -182,7 +191,6 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
         ShowDocumentControls(SW_HIDE);
         HidePanel();
         ForgetDocumentName();
-        Modified = false;
         DocumentOpen = false;
     }
     UpdateCaption(CurrentTitle);
@@ -198,7 +206,6 @@ void OnOpenDocument(const wchar_t* pathText, const wchar_t* titleText) {
         ShowWindow(EntryList, SW_HIDE);
         HidePanel();
         WarningBox(TextListFillFailed, CurrentTitle, MainWindow);
-        Modified = false;
         ForgetDocumentName();
     } else if (result == LoadOk) {
         NoteRecentDocument(CurrentPath);
@@ -216,7 +223,8 @@ int OnSave() {
     if (WriteDocumentTo(CurrentPath) == 0) {
         return 0;
     }
-    Modified = false;
+    MarkSaved(DocumentEdits);
+    NoteModified(false);
     DocumentFolder.clear();
     NoteRecentDocument(CurrentPath);
     return 1;
@@ -238,8 +246,9 @@ int OnSaveAs() {
         if (WriteDocumentTo(CurrentPath) == 0) {
             return 0;
         }
+        MarkSaved(DocumentEdits);
+        NoteModified(false);
         UpdateCaption(CurrentTitle);
-        Modified = false;
         DocumentUtf8 = WriteUtf8 != 0;
         DocumentFolder.clear();
         NoteRecentDocument(CurrentPath);

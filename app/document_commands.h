@@ -10,9 +10,10 @@
 
 void OnNew();
 void OnOpen();
-// Gives up the open document (without asking) and opens path, called title, as "Öffnen"
-// does with a chosen file.
-void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string& title);
+// Gives up the open document for path, without asking; title as for OnOpenDocument.
+void OpenInPlaceOfDocument(const std::u16string& path, const std::u16string* title);
+// A file dropped onto the window: opened as Öffnen opens it, after the save prompt.
+void OnOpenDroppedFile(const std::u16string& path);
 // Opens path (a leading and a trailing double quote are dropped); title is its display
 // title, or null to take the file's own.
 void OnOpenDocument(const wchar_t* path, const wchar_t* title);

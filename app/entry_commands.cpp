@@ -1,6 +1,7 @@
 #include "app/entry_commands.h"
 
 #include <new>
+#include <vector>
 
 #include "app/shell_state.h"
 #include "app/texts.h"
@@ -15,31 +16,34 @@ namespace {
 std::u16string AddPath;
 std::u16string AddTitle;
 
-int32_t IObjectLines() {
-    return int32_t(CurrentDocument.IObjects.size());
-}
-int32_t ObjectLines() {
-    return int32_t(CurrentDocument.Objects.size());
-}
-int32_t AllLines() {
-    return int32_t(EntryCount(CurrentDocument));
-}
-
-void SelectLine(int32_t line) {
-    SendMessageW(EntryList, LB_SETCURSEL, WPARAM(line), 0);
-    SelectedIndex = line;
-    RefreshPanel();
-}
-
-void ShowAddFailure(LoadResult result) {
+void ShowAddFailure(LoadResult result, const std::u16string& title) {
     switch (result) {
-    case LoadXmlError: WarningBox(TextBadXml, AddTitle, MainWindow); break;
+    case LoadXmlError: WarningBox(TextBadXml, title, MainWindow); break;
     case LoadOpenFailed: SystemErrorBox(LastSystemErrorText()); break;
-    case LoadNoMemory: WarningBox(TextNoMemory, AddTitle, MainWindow); break;
-    case LoadNotGroupFile: WarningBox(TextNotGroupFile, AddTitle, MainWindow); break;
+    case LoadNoMemory: WarningBox(TextNoMemory, title, MainWindow); break;
+    case LoadNotGroupFile: WarningBox(TextNotGroupFile, title, MainWindow); break;
     case LoadOk:
     case LoadObjectFile: break;
     }
+}
+
+// The entry that adding the file makes: an IObject for a group file, an Object for an object
+// file. False, with the message shown, for a file that is neither.
+bool EntryForFile(const AddedFile& file, NewEntry& entry) {
+    // Only the kind of the file matters; its contents are not kept.
+    GroupDocument added;
+    std::u16string path = file.Path;
+    const LoadResult result = LoadGroupDocument(path, &added);
+    FreeGroupDocument(&added);
+    if (result != LoadOk && result != LoadObjectFile) {
+        ShowAddFailure(result, file.Title);
+        return false;
+    }
+    entry.Array = result == LoadOk ? EntryArray::IObjects : EntryArray::Objects;
+    entry.Object = std::make_unique<ObjectEntry>();
+    entry.Object->Name = file.Path;
+    entry.Object->ZoomFaktor = 1.0;
+    return true;
 }
 
 // A complete copy of source, or null when it cannot be made: a copy cut short by a lack of
@@ -56,38 +60,27 @@ std::unique_ptr<Entry> CopyOf(const Entry* source, bool (*copy)(const Entry*, En
     return nullptr;
 }
 
-template <typename List> void RemoveAt(List& list, size_t index) {
-    list[index].reset();
-    list.erase(list.begin() + std::ptrdiff_t(index));
-    list.shrink_to_fit();
-}
-
 } // namespace
+
+void AddEntryFiles(const std::vector<AddedFile>& files) {
+    std::vector<NewEntry> entries;
+    for (const AddedFile& file : files) {
+        NewEntry entry;
+        if (EntryForFile(file, entry)) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    InsertEntries(DocumentEdits, std::move(entries));
+}
 
 void OnAddEntry() {
     if (!DocumentOpen) {
         return;
     }
-    Modified = true;
     PrepareFileDialog(EntryPanel, FilterEntryFiles, TextAddTitle);
-    if (!RunOpenDialog(EntryPanel, AddPath, AddTitle)) {
-        return;
+    if (RunOpenDialog(EntryPanel, AddPath, AddTitle)) {
+        AddEntryFiles({{AddPath, AddTitle}});
     }
-    // Only the kind of the file matters; its contents are not kept.
-    GroupDocument added;
-    std::u16string path = AddPath;
-    const LoadResult result = LoadGroupDocument(path, &added);
-    FreeGroupDocument(&added);
-    if (result != LoadOk && result != LoadObjectFile) {
-        ShowAddFailure(result);
-        return;
-    }
-    auto entry = std::make_unique<ObjectEntry>();
-    entry->Name = AddPath;
-    entry->ZoomFaktor = 1.0;
-    ObjectList& list = result == LoadOk ? CurrentDocument.IObjects : CurrentDocument.Objects;
-    list.push_back(std::move(entry));
-    RefillEntryList();
 }
 
 void OnRemoveEntry() {
@@ -96,22 +89,14 @@ void OnRemoveEntry() {
     }
     // Without a selected line there is nothing the user chose to remove.
     const ListLine line = EntryAtLine(CurrentDocument, SelectedIndex);
-    if (line.Array == EntryArray::None) {
+    if (!RemoveEntry(DocumentEdits, line)) {
         return;
-    }
-    Modified = true;
-    switch (line.Array) {
-    case EntryArray::IObjects: RemoveAt(CurrentDocument.IObjects, line.Index); break;
-    case EntryArray::Objects: RemoveAt(CurrentDocument.Objects, line.Index); break;
-    case EntryArray::Fonts: RemoveAt(CurrentDocument.Fonts, line.Index); break;
-    case EntryArray::None: break;
     }
     if (line.Array != EntryArray::Fonts && CurrentDocument.IObjects.empty() &&
         CurrentDocument.Objects.empty() && EntryPanel != nullptr) {
         ShowWindow(EntryPanel, SW_HIDE);
     }
-    RefillEntryList();
-    SelectLine(0);
+    SelectEntryLine(0);
 }
 
 void OnCopyEntry() {
@@ -142,30 +127,25 @@ void OnPasteEntry() {
     if (!DocumentOpen) {
         return;
     }
-    int32_t line = 0;
+    std::vector<NewEntry> pasted(1);
     if ((ClipboardKind == CopiedKind::Object || ClipboardKind == CopiedKind::IObject) &&
         ClipboardEntry != nullptr) {
-        auto entry = CopyOf(ClipboardEntry.get(), CopyObjectEntry);
-        if (entry == nullptr) {
+        pasted[0].Array =
+            ClipboardKind == CopiedKind::IObject ? EntryArray::IObjects : EntryArray::Objects;
+        pasted[0].Object = CopyOf(ClipboardEntry.get(), CopyObjectEntry);
+        if (pasted[0].Object == nullptr) {
             return;
         }
-        ObjectList& list = ClipboardKind == CopiedKind::IObject ? CurrentDocument.IObjects
-                                                                : CurrentDocument.Objects;
-        list.push_back(std::move(entry));
-        line = ClipboardKind == CopiedKind::IObject ? IObjectLines() - 1
-                                                    : IObjectLines() + ObjectLines() - 1;
     } else if (ClipboardKind == CopiedKind::Font && ClipboardFont != nullptr) {
-        auto font = CopyOf(ClipboardFont.get(), CopyFontEntry);
-        if (font == nullptr) {
+        pasted[0].Array = EntryArray::Fonts;
+        pasted[0].Font = CopyOf(ClipboardFont.get(), CopyFontEntry);
+        if (pasted[0].Font == nullptr) {
             return;
         }
-        CurrentDocument.Fonts.push_back(std::move(font));
-        line = AllLines() - 1;
     } else {
         return;
     }
-    // Pasted entries are unsaved work like any other change.
-    Modified = true;
-    RefillEntryList();
-    SelectLine(line);
+    if (InsertEntries(DocumentEdits, std::move(pasted))) {
+        SelectEntryLine(LineOfEntry(CurrentDocument, DocumentEdits.Undo.back().Entry));
+    }
 }

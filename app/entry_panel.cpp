@@ -6,10 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "app/document_changes.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "document/loader.h"
-#include "panel/entry_conversion.h"
+#include "edit/entry_conversion.h"
 #include "panel/panel_numbers.h"
 #include "platform/platform.h"
 #include "platform/ui_win.h"
@@ -31,6 +32,8 @@ struct PanelState {
     bool Refusing = false;
     // Set while the panel fills its own fields: what that notifies is no change by the user.
     bool Filling = false;
+    // Set while a field's value goes into the document: the fields show it already.
+    bool Committing = false;
     // The text of each number and text field as filled or last committed: a field whose text
     // is still this commits nothing, so tabbing through the panel leaves the entry as it is.
     std::map<int, std::u16string> Unchanged;
@@ -138,8 +141,15 @@ void InitPanel(HWND panel) {
     PrepareFileDialog(panel, FilterEntryFiles);
 }
 
+// A long name shows its end, the file's own name, rather than the start of its folder.
+void ShowFileName(HWND panel, const std::u16string& name) {
+    SetControlText(panel, IDC_FILE_NAME, name);
+    SendDlgItemMessageW(panel, IDC_FILE_NAME, EM_SETSEL, WPARAM(name.size()), LPARAM(name.size()));
+    SendDlgItemMessageW(panel, IDC_FILE_NAME, EM_SCROLLCARET, 0, 0);
+}
+
 void FillFields(HWND panel, ObjectEntry* entry) {
-    SetControlText(panel, IDC_FILE_NAME, entry->Name.value_or(u""));
+    ShowFileName(panel, entry->Name.value_or(u""));
     SetControlText(panel, IDC_SHOW_ON, entry->ShowOn.value_or(u""));
     SetControlText(panel, IDC_HIDE_ON, entry->HideOn.value_or(u""));
     for (int id = IDC_POSITION_X; id <= IDC_ROTATION_Z; ++id) {
@@ -235,7 +245,7 @@ void NoteTyping(HWND panel, int id, WORD code) {
         text = U(picked.data());
     }
     if (!IsUnchangedText(id, text) && ChangesValue(*entry, id, text)) {
-        Modified = true;
+        NoteModified(true);
     }
 }
 
@@ -249,6 +259,13 @@ void KeepListSelection() {
     if (GetCapture() == EntryList) {
         ReleaseCapture();
     }
+}
+
+// The shown entry with one field changed becomes one step of the document's history.
+void Commit(const ObjectEntry& value) {
+    Panel.Committing = true;
+    SetObjectEntry(DocumentEdits, EntryAtLine(CurrentDocument, SelectedIndex), value);
+    Panel.Committing = false;
 }
 
 void CommitNumber(HWND panel, int id) {
@@ -270,8 +287,9 @@ void CommitNumber(HWND panel, int id) {
         return;
     }
     if (ChangesValue(*entry, id, *text)) {
-        *NumberField(*entry, id) = value;
-        Modified = true;
+        ObjectEntry changed = *entry;
+        *NumberField(changed, id) = value;
+        Commit(changed);
     }
     Panel.Unchanged[id] = *text;
 }
@@ -286,8 +304,9 @@ void CommitText(HWND panel, int id) {
         return;
     }
     if (ChangesValue(*entry, id, *text)) {
-        *TextField(*entry, id) = TextValue(*text);
-        Modified = true;
+        ObjectEntry changed = *entry;
+        *TextField(changed, id) = TextValue(*text);
+        Commit(changed);
     }
     Panel.Unchanged[id] = *text;
 }
@@ -298,10 +317,11 @@ void CommitCheck(HWND panel, int id) {
         return;
     }
     const int32_t ticked = IsDlgButtonChecked(panel, id) == BST_CHECKED ? 1 : 0;
-    int32_t& field = id == IDC_FAR_VISIBLE ? entry->WeitSichtbar : entry->FixedDynamicVisibility;
+    ObjectEntry changed = *entry;
+    int32_t& field = id == IDC_FAR_VISIBLE ? changed.WeitSichtbar : changed.FixedDynamicVisibility;
     if (field != ticked) {
         field = ticked;
-        Modified = true;
+        Commit(changed);
     }
 }
 
@@ -337,14 +357,11 @@ void ChooseFile(HWND panel) {
         SendMessageW(panel, UM_REFRESHENTRY, 0, 0);
         return;
     }
-    ObjectEntry* entry = CommitTarget();
     const int fileKind = result == LoadObjectFile ? KindObject : KindIObject;
-    if (entry != nullptr) {
-        if (SetEntryFile(CurrentDocument, entry, fileKind, Panel.BrowsePath) == nullptr) {
-            WarningBox(TextNoMemory, Panel.BrowseTitle, panel);
-        } else {
-            Modified = true;
-        }
+    if (CommitTarget() != nullptr &&
+        !SetEntryFile(DocumentEdits, EntryAtLine(CurrentDocument, SelectedIndex), fileKind,
+                      Panel.BrowsePath)) {
+        WarningBox(TextNoMemory, Panel.BrowseTitle, panel);
     }
     Panel.Shown = nullptr;
     RefillEntryList();
@@ -391,7 +408,11 @@ void FillingWith(void (*show)(HWND), HWND panel) {
 INT_PTR HandlePanelMessage(HWND panel, UINT message, WPARAM wParam) {
     switch (message) {
     case WM_INITDIALOG: FillingWith(InitPanel, panel); break;
-    case UM_REFRESHENTRY: FillingWith(ShowEntry, panel); break;
+    case UM_REFRESHENTRY:
+        if (!Panel.Committing) {
+            FillingWith(ShowEntry, panel);
+        }
+        break;
     case UM_KEEPSELECTION: KeepListSelection(); break;
     case WM_COMMAND:
         // Only what changes a value marks the document modified; focus changes do not.

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <new>
 
+#include "app/document_changes.h"
 #include "app/document_commands.h"
 #include "app/entry_commands.h"
 #include "app/entry_panel.h"
+#include "app/file_drop.h"
 #include "app/later_dialogs.h"
 #include "app/recent_files.h"
 #include "app/shell_state.h"
@@ -45,6 +47,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     Settings = ReadSettingsFile();
     const EditorSettings stored = Settings;
     CurrentDocument = GroupDocument{};
+    DocumentEdits.Document = &CurrentDocument;
+    DocumentEdits.Listeners = {OnDocumentChanged};
     AppInstance = creation->hInstance;
     CurrentTitle = TextStartTitle;
 
@@ -54,7 +58,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
                                BS_DEFPUSHBUTTON | WS_TABSTOP);
     EntryList =
         CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST,
-                    WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_TABSTOP);
+                    WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                        LBS_WANTKEYBOARDINPUT | WS_TABSTOP);
     const UINT dpi = WindowDpi(window);
     ListFont = CreateListFont(dpi);
     SendMessageW(EntryList, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
@@ -68,6 +73,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
                             ? stored.Window
                             : ScreenRect{frame.left, frame.top, frame.right, frame.bottom});
     ShowRecentFiles();
+    DragAcceptFiles(window, TRUE);
 
     if (SimulatorRoot.empty()) {
         ShowPathsDialog(window, 1);
@@ -140,6 +146,8 @@ bool OnCommand(WORD id, WORD code, LRESULT& result) {
     case IDM_ADJUST_PATHS:      OnAdjustPaths(); break;
     case IDM_COPY:              OnCopyEntry(); break;
     case IDM_PASTE:             OnPasteEntry(); break;
+    case IDM_UNDO:              OnUndo(); break;
+    case IDM_REDO:              OnRedo(); break;
     case IDC_ENTRY_LIST:        OnEntryListNotify(code); break;
     case IDC_ADD_ENTRY:         OnAddEntry(); break;
     case IDC_REMOVE_ENTRY:      OnRemoveEntry(); break;
@@ -174,6 +182,7 @@ void OnDestroy(HWND window) {
         FreeObjectEntry(ClipboardEntry);
     }
     FreeGroupDocument(&CurrentDocument);
+    BeginHistory(DocumentEdits, true);
     if (ClipboardFont != nullptr) {
         FreeFontEntry(ClipboardFont);
     }
@@ -197,6 +206,14 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_INITMENUPOPUP: UpdateMenuState(reinterpret_cast<HMENU>(wParam)); break;
+    case WM_VKEYTOITEM:
+        // Entf in the entry list removes the selected entry, as "Löschen" does.
+        if (LOWORD(wParam) == VK_DELETE && reinterpret_cast<HWND>(lParam) == EntryList) {
+            OnRemoveEntry();
+            return -2;
+        }
+        return -1;
+    case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: OnClose(window); return 0;
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_SIZE:

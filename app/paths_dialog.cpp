@@ -74,17 +74,8 @@ void OnSearchPath(HWND dialog) {
 // Only the names in memory change; the user saves them when he wants to, and is asked
 // before they are lost.
 void OnAdjustNames(HWND dialog) {
-    for (ObjectList* list : {&CurrentDocument.Objects, &CurrentDocument.IObjects}) {
-        for (auto& entry : *list) {
-            if (entry && entry->Name) {
-                const std::u16string before = *entry->Name;
-                if (MakeRelativePath(*entry->Name) != before) {
-                    Modified = true;
-                }
-            }
-        }
-    }
-    RefillEntryList();
+    RenameEntries(DocumentEdits, MakeRelativePath);
+    RefillEntryList(); // filled anew, with no line selected, however many names changed
     EndDialog(dialog, IDC_ADJUST_PATH_NAMES);
 }
 

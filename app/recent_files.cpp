@@ -90,5 +90,5 @@ void OnRecentFile(size_t index) {
     if (Modified && SavePrompt(CurrentTitle) == IDCANCEL) {
         return;
     }
-    OpenInPlaceOfDocument(path, FileTitleOf(path));
+    OpenInPlaceOfDocument(path, nullptr);
 }

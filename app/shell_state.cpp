@@ -1,12 +1,13 @@
 #include "app/shell_state.h"
 
-#include <commdlg.h>
-
+#include <new>
 #include <vector>
 
+#include "panel/entry_lines.h"
 #include "platform/wide.h"
 
 GroupDocument CurrentDocument;
+EditSession DocumentEdits;
 std::u16string CurrentPath;
 std::u16string CurrentTitle;
 bool DocumentOpen = false;
@@ -29,23 +30,10 @@ HWND EntryPanel = nullptr;
 HFONT ListFont = nullptr;
 IMalloc* ShellAllocator = nullptr;
 
-std::u16string EntryLineText(const OptText& name) {
-    const std::u16string stored = name.value_or(u"");
-    std::vector<wchar_t> title(1024, L'\0');
-    if (!stored.empty() && GetFileTitleW(W(stored), title.data(), WORD(title.size())) == 0) {
-        return U(title.data());
-    }
-    return stored;
-}
-
 namespace {
 
-bool AddLine(const OptText& name) {
-    const std::u16string line = EntryLineText(name);
-    const LRESULT added =
-        SendMessageW(EntryList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(line)));
-    return added != LB_ERRSPACE && added != LB_ERR;
-}
+// The lines as the list shows them, to find those that a change of fields touched.
+std::vector<std::u16string> ShownLines;
 
 } // namespace
 
@@ -58,29 +46,64 @@ void RefreshPanel() {
 // The panel must not go on editing an entry whose line is gone.
 void ClearEntryList() {
     SendMessageW(EntryList, LB_RESETCONTENT, 0, 0);
+    ShownLines.clear();
     SelectedIndex = -1;
     RefreshPanel();
 }
 
 bool RefillEntryList() {
     SendMessageW(EntryList, LB_RESETCONTENT, 0, 0);
-    for (const auto& entry : CurrentDocument.IObjects) {
-        if (!AddLine(entry->Name)) {
-            return false;
-        }
+    ShownLines.clear();
+    bool filled = true;
+    try {
+        ShownLines = EntryLines(CurrentDocument);
+    } catch (const std::bad_alloc&) {
+        filled = false;
     }
-    for (const auto& entry : CurrentDocument.Objects) {
-        if (!AddLine(entry->Name)) {
-            return false;
-        }
+    // Painting each line as it comes takes milliseconds per line under Wine.
+    const HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SendMessageW(EntryList, WM_SETREDRAW, FALSE, 0);
+    size_t characters = 0;
+    for (const std::u16string& line : ShownLines) {
+        characters += line.size() + 1;
     }
-    for (const auto& font : CurrentDocument.Fonts) {
-        if (!AddLine(font->Name)) {
-            return false;
-        }
+    SendMessageW(EntryList, LB_INITSTORAGE, WPARAM(ShownLines.size()),
+                 LPARAM(characters * sizeof(wchar_t)));
+    for (size_t i = 0; i < ShownLines.size() && filled; ++i) {
+        const LRESULT added =
+            SendMessageW(EntryList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(ShownLines[i])));
+        filled = added != LB_ERRSPACE && added != LB_ERR;
     }
+    SendMessageW(EntryList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(EntryList, nullptr, TRUE);
+    SetCursor(cursor);
     SendMessageW(EntryList, LB_SETCURSEL, WPARAM(-1), 0);
     SelectedIndex = -1;
     RefreshPanel();
-    return true;
+    return filled;
+}
+
+void UpdateEntryLines() {
+    std::vector<std::u16string> lines = EntryLines(CurrentDocument);
+    if (lines.size() != ShownLines.size()) {
+        const int32_t selected = SelectedIndex;
+        RefillEntryList();
+        SelectEntryLine(selected < int32_t(ShownLines.size()) ? selected : -1);
+        return;
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] != ShownLines[i]) {
+            SendMessageW(EntryList, LB_DELETESTRING, WPARAM(i), 0);
+            SendMessageW(EntryList, LB_INSERTSTRING, WPARAM(i),
+                         reinterpret_cast<LPARAM>(W(lines[i])));
+        }
+    }
+    ShownLines = std::move(lines);
+    SendMessageW(EntryList, LB_SETCURSEL, WPARAM(SelectedIndex), 0);
+}
+
+void SelectEntryLine(int64_t line) {
+    SendMessageW(EntryList, LB_SETCURSEL, WPARAM(line), 0);
+    SelectedIndex = int32_t(line);
+    RefreshPanel();
 }

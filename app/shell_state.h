@@ -10,12 +10,15 @@
 #include <string>
 
 #include "document/document.h"
+#include "edit/edits.h"
 #include "paths/settings_file.h"
 
 #define UM_REFRESHENTRY (WM_USER + 1)
 #define UM_OPENDOCUMENT (WM_USER + 10)
 
 extern GroupDocument CurrentDocument;
+// The history of CurrentDocument's changes; every change of it goes through this session.
+extern EditSession DocumentEdits;
 extern std::u16string CurrentPath;  // "(unbenannt)" for a new document
 extern std::u16string CurrentTitle; // shown in the caption and in the messages
 extern bool DocumentOpen;
@@ -43,12 +46,16 @@ extern HWND EntryPanel; // null while no panel exists
 extern HFONT ListFont;  // shared with the fields of the dialogs
 extern IMalloc* ShellAllocator;
 
-// Refills the entry list from CurrentDocument (IObjects, Objects, Fonts), selects no line and
-// tells the panel. False when the list ran out of space; the remaining lines are missing.
+// Refills the entry list from CurrentDocument (IObjects, Objects, Fonts; the lines of
+// EntryLines), selects no line and tells the panel. The list is filled without being painted
+// in between, under the wait cursor. False when the list ran out of space; the remaining lines
+// are missing.
 bool RefillEntryList();
+// Shows the lines whose text changed since the list was filled; the selection stays.
+void UpdateEntryLines();
 // Tells the panel, if there is one, to show the selected entry anew.
 void RefreshPanel();
 // Empties the entry list; no line is selected afterwards.
 void ClearEntryList();
-// The line texts of the list, in its order, as RefillEntryList shows them.
-std::u16string EntryLineText(const OptText& name);
+// Selects line (-1 for none) as a click on it does, and shows its entry in the panel.
+void SelectEntryLine(int64_t line);

@@ -77,11 +77,13 @@ std::u16string PickCommandLineFileName(const std::u16string& commandLine,
 
 namespace {
 
-// In a text field of the panel, Ctrl+C and Ctrl+V copy and paste text, as in every other
-// program; elsewhere they copy and paste entries.
+// In a text field of the panel, Ctrl+C, Ctrl+V and Ctrl+Z copy, paste and undo text, as in
+// every other program (Ctrl+Y too stays there); elsewhere they copy and paste entries and undo
+// and redo the document's steps.
 bool IsTextFieldKey(const MSG& message) {
-    return message.message == WM_KEYDOWN && (message.wParam == 'C' || message.wParam == 'V') &&
-           IsPanelTextField(message.hwnd);
+    const WPARAM key = message.wParam;
+    return message.message == WM_KEYDOWN &&
+           (key == 'C' || key == 'V' || key == 'Z' || key == 'Y') && IsPanelTextField(message.hwnd);
 }
 
 bool IsTabKey(const MSG& message) {

@@ -7,6 +7,8 @@
 
 inline constexpr char16_t TextProgramName[] = u"Zellora";
 inline constexpr char16_t TextCaptionFormat[] = u"%s - %s";
+// Before the document's title in the caption while it has unsaved changes.
+inline constexpr char16_t TextChangedMark[] = u"*";
 inline constexpr char16_t TextStartTitle[] = u"Unbenannt";
 inline constexpr const char16_t* TextUntitled = Texts::Untitled;
 inline constexpr char16_t TextNeedsUnicode[] =

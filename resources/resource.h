@@ -16,6 +16,8 @@
 #define IDM_ADJUST_PATHS 32021
 #define IDM_COPY 32022
 #define IDM_PASTE 32023
+#define IDM_UNDO 32030
+#define IDM_REDO 32031
 // The recent files in "Datei", newest first; as many ids as MaxRecentFiles.
 #define IDM_RECENT_FIRST 32040
 

@@ -16,8 +16,9 @@ declare -A may_use=(
   [export]="base platform paths document rotation"
   [panel]="base platform paths document"
   [plan]="base platform paths document export rotation"
+  [edit]="base platform paths document"
   [cli]="base platform paths document export plan rotation"
-  [shell]="base platform paths document export panel plan rotation resources"
+  [shell]="base platform paths document export panel plan edit rotation resources"
 )
 layer_of() { # a path below the root; the editor's shell is app/
   local folder=${1%%/*}

@@ -360,9 +360,9 @@ std::string Run(const std::wstring& program, const std::wstring& file,
         return fail(failure);
     }
 
-    // New counts as a change, so closing asks.
+    // New counts as a change, marked in the caption, so closing asks.
     PostMessageW(main, WM_COMMAND, IDM_NEW, 0);
-    if (!WaitForCaption(main, L"Zellora - (unbenannt)")) {
+    if (!WaitForCaption(main, L"Zellora - *(unbenannt)")) {
         return fail("New did not start an untitled document");
     }
     PostMessageW(main, WM_CLOSE, 0, 0);

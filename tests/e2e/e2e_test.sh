@@ -34,9 +34,11 @@ printf '\xEF\xBB\xBF%s\\' "$root" >"$work/options.cfg"
 
 file=$work/sim/Objekte/Bahnhof/Bahnhof.fzlgrp
 file_in_root="$root\\Objekte\\Bahnhof\\Bahnhof.fzlgrp"
-# The station's groups, then its objects, then its two labels, which name no file.
-printf '%s\n' Doppellampe.fzlgrp Doppellampe.fzlgrp Einfahrsignal.fzlgrp \
-  Empfangsgebäude.fzlobj Bahnsteig.fzlobj Bahnsteig.fzlobj Linde.fzlobj "" "" \
+# The station's groups, then its objects, then its two labels by their texts; equal names with
+# their positions.
+printf '%s\n' "Doppellampe.fzlgrp (-20.0; 0.0; 12.0)" "Doppellampe.fzlgrp (20.0; 0.0; 12.0)" \
+  Einfahrsignal.fzlgrp Empfangsgebäude.fzlobj "Bahnsteig.fzlobj (0.0; 0.0; 12.0)" \
+  "Bahnsteig.fzlobj (0.0; 0.0; 24.0)" Linde.fzlobj Kleinstadt "Gleis 1 – Ausgang Süd" \
   >"$work/lines.txt"
 
 # A scene that takes the worker a few seconds, so that its export can be seen and cancelled:

@@ -70,7 +70,7 @@ TEST_F(DocumentTest, NewStartsAChangedUntitledDocument) {
     EXPECT_TRUE(DocumentOpen);
     EXPECT_TRUE(Modified);
     EXPECT_EQ(CurrentPath, u"(unbenannt)");
-    EXPECT_EQ(Caption(), u"Zellora - (unbenannt)");
+    EXPECT_EQ(Caption(), u"Zellora - *(unbenannt)");
     EXPECT_EQ(CurrentDocument.HeaderText, std::u16string(u"FileInfo=\"Bearbeitet mit Zellora\""));
     EXPECT_TRUE(Visible(EntryList));
     EXPECT_TRUE(Visible(AddButton));
@@ -425,7 +425,7 @@ TEST_F(DocumentTest, AFailedSaveShowsTheSystemErrorAndKeepsTheChanges) {
     EXPECT_EQ(Script.Messages[0].Text, SystemText(ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(Modified);
     EXPECT_EQ(CurrentPath, target);
-    EXPECT_EQ(Caption(), u"Zellora - (unbenannt)");
+    EXPECT_EQ(Caption(), u"Zellora - *(unbenannt)");
     EXPECT_TRUE(DocumentFolder.empty());
 }
 

@@ -4,6 +4,7 @@
 #include "tests/gui/gui_harness.h"
 
 #include "app/shell_state.h"
+#include "app/startup.h"
 #include "platform/wide.h"
 #include "resources/resource.h"
 
@@ -86,6 +87,20 @@ class EntryTest : public ShellTest {
     }
     bool Ticked(int id) const { return IsDlgButtonChecked(EntryPanel, id) == BST_CHECKED; }
 
+    // The real message loop over one key press with Ctrl held, sent to target.
+    void PressCtrl(HWND target, WORD key) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        const LPARAM scan = LPARAM(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+        PostMessageW(target, WM_KEYDOWN, key, scan | 1);
+        PostQuitMessage(7);
+        HACCEL accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), ResourceName);
+        EXPECT_EQ(RunMessageLoop(Window, accelerators), 7);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
     // Called through ExpectMessage, which passes the caller's line.
     void ExpectMessageAt(const char* file, int line, size_t index, const std::u16string& text,
                          UINT flags, HWND owner, const char16_t* caption = u"Zellora") const {

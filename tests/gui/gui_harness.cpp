@@ -228,6 +228,8 @@ void ShellTest::SetUp() {
     Script = UiScript{};
     Ui = ScriptedUi;
     CurrentDocument = GroupDocument{};
+    DocumentEdits.Undo.clear();
+    DocumentEdits.Redo.clear();
     CurrentPath.clear();
     CurrentTitle.clear();
     DocumentOpen = false;

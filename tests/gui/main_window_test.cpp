@@ -132,14 +132,13 @@ const char* const MixedGroup =
     "<iObject>\r\n<Props Name=\"C:\\Sim\\Gruppen\\Hof.fzlgrp\" />\r\n</iObject>\r\n"
     "</GRUPPENOBJECT>";
 
-TEST_F(MainWindowTest, ListShowsGroupsThenObjectsThenLabelsByTheirTitles) {
+TEST_F(MainWindowTest, ListShowsGroupsThenObjectsThenLabelsByTheirNamesAndTexts) {
     Open(WriteTestFile("gemischt.fzlgrp", MixedGroup));
     EXPECT_TRUE(Script.Messages.empty());
     EXPECT_EQ(Caption(), u"Zellora - gemischt.fzlgrp");
-    // A name that the system cannot make a title of is shown as it is stored.
+    // A label shows its text; every name without its folder, even one no file can have.
     const std::vector<std::u16string> expected = {u"Haus.fzlgrp", u"Hof.fzlgrp", u"Lampe.fzlobj",
-                                                  u"C:\\Sim\\Objekte\\Bank*.fzlobj",
-                                                  u"Schild.fzlfnt"};
+                                                  u"Bank*.fzlobj", u"Halt"};
     EXPECT_EQ(ListLines(), expected);
     EXPECT_TRUE(Visible(EntryList));
     EXPECT_TRUE(Visible(AddButton));

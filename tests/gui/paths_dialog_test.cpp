@@ -293,6 +293,11 @@ TEST_F(PathsDialogTest, AdjustingShortensTheNamesAsAChangeAndCloses) {
     Modified = false;
     PressInDialog({IDC_ADJUST_PATH_NAMES});
     EXPECT_FALSE(Modified);
+    // The adjustment was one step: undone, every name is as the file has it.
+    SendMessageW(Window, WM_COMMAND, IDM_UNDO, 0);
+    EXPECT_EQ(*CurrentDocument.Objects[0]->Name, TestSimulatorFolder + u"Objekte\\Baum.fzlobj");
+    EXPECT_EQ(*CurrentDocument.IObjects[0]->Name, TestSimulatorFolder + u"Gruppen\\Lampe.fzlgrp");
+    EXPECT_FALSE(Modified);
     DeleteTestFile(file);
 }
 

@@ -176,8 +176,11 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
         {0, IDM_SAVE_AS, u"Speichern &unter", 0},
         {0, 0, u"", MF_SEPARATOR},
         {0, IDM_EXIT, u"&Beenden", 0},
-        {1, IDM_COPY, u"&Kopieren", MF_GRAYED},
-        {1, IDM_PASTE, u"&Einfügen", MF_GRAYED},
+        {1, IDM_UNDO, u"&Rückgängig\tStrg+Z", MF_GRAYED},
+        {1, IDM_REDO, u"&Wiederholen\tStrg+Y", MF_GRAYED},
+        {1, 0, u"", MF_SEPARATOR},
+        {1, IDM_COPY, u"&Kopieren\tStrg+C", MF_GRAYED},
+        {1, IDM_PASTE, u"&Einfügen\tStrg+V", MF_GRAYED},
         {1, 0, u"", MF_SEPARATOR},
         {1, IDM_ADJUST_PATHS, u"&Pfade anpassen", 0},
         {1, IDM_OPEN_AFTER_EXPORT, u"&Datei nach Exportieren öffnen", MF_CHECKED},
@@ -239,8 +242,8 @@ TEST(Resources, AcceleratorsAreCtrlKeys) {
     ACCEL keys[16] = {};
     const int count = CopyAcceleratorTableW(table, keys, 16);
     const std::vector<std::pair<WORD, WORD>> expected = {
-        {'N', IDM_NEW},   {'O', IDM_OPEN},   {'S', IDM_SAVE},    {'C', IDM_COPY},
-        {'V', IDM_PASTE}, {'E', IDM_EXPORT}, {'I', IDM_IGNORED},
+        {'N', IDM_NEW},  {'O', IDM_OPEN}, {'S', IDM_SAVE},   {'C', IDM_COPY},    {'V', IDM_PASTE},
+        {'Z', IDM_UNDO}, {'Y', IDM_REDO}, {'E', IDM_EXPORT}, {'I', IDM_IGNORED},
     };
     ASSERT_EQ(size_t(count), expected.size());
     for (int i = 0; i < count; ++i) {
