@@ -253,7 +253,7 @@ TEST_F(WindowTest, RecentFilesAreListedAboveBeendenAndKeptAcrossStarts) {
     Command(IDM_NEW);
     Script.MessageAnswers.push_back(IDCANCEL);
     Command(IDM_RECENT_FIRST + 1);
-    EXPECT_EQ(Caption(), u"Zellora - (unbenannt)");
+    EXPECT_EQ(Caption(), u"Zellora - *(unbenannt)");
     Script.MessageAnswers.push_back(IDNO);
     Command(IDM_RECENT_FIRST + 1);
     EXPECT_EQ(Caption(), u"Zellora - bahnhof.fzlgrp");
