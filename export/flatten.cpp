@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "document/loader.h"
 #include "document/writer.h"
+#include "paths/path_utils.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 #include "rotation/rotation.h"
@@ -227,18 +228,23 @@ std::u16string LexicallyNormalised(const std::u16string& written) {
     std::u16string prefix;
     size_t start = 0;
     bool rooted = false;
-    if (name.size() >= 2 && name[1] == u':') {
+    switch (KindOfPath(name)) {
+    case PathKind::Drive:
         start = 2;
         if (name.size() > 2 && name[2] == u'\\') {
             start = 3;
             rooted = true;
         }
-    } else if (name.size() >= 2 && name[0] == u'\\' && name[1] == u'\\') {
+        break;
+    case PathKind::Network:
         start = 2;
         rooted = true;
-    } else if (!name.empty() && name[0] == u'\\') {
+        break;
+    case PathKind::RootRelative:
         start = 1;
         rooted = true;
+        break;
+    case PathKind::Relative: break;
     }
     prefix = name.substr(0, start);
     std::vector<std::u16string> parts;
