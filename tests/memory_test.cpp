@@ -47,6 +47,42 @@ TEST(OutOfMemory, ALoadNeverReturnsWithEntriesMissing) {
     EXPECT_GT(failures, 40);
 }
 
+// The export's snapshot: a copy that cannot be finished is no copy at all, and a finished one
+// shares nothing with its source.
+TEST(OutOfMemory, ACopyOfADocumentIsWholeOrEmpty) {
+    ScratchFolder folder;
+    folder.Write("a.fzlgrp", GroupFile(5));
+    GroupDocument source;
+    std::u16string path = folder.File("a.fzlgrp");
+    ASSERT_EQ(LoadGroupDocument(path, &source), LoadOk);
+    source.IObjects.push_back(std::make_unique<ObjectEntry>());
+    GroupDocument copy;
+    for (long after = 0;; ++after) {
+        bool copied, failed;
+        {
+            FailingAllocation failing(after);
+            copied = CopyGroupDocument(source, copy);
+            failed = FailingAllocation::Happened();
+        }
+        if (!failed) {
+            ASSERT_TRUE(copied);
+            break;
+        }
+        EXPECT_FALSE(copied) << "allocation " << after;
+        EXPECT_EQ(EntryCount(copy), 0u) << "allocation " << after;
+        EXPECT_FALSE(copy.HeaderText) << "allocation " << after;
+    }
+    EXPECT_EQ(copy.HeaderText, source.HeaderText);
+    ASSERT_EQ(copy.Fonts.size(), 5u);
+    ASSERT_EQ(copy.IObjects.size(), 1u);
+    *copy.Objects[4]->ShowOn = u"b";
+    EXPECT_EQ(*source.Objects[4]->ShowOn, u"a");
+
+    source.Fonts.push_back(nullptr);
+    EXPECT_FALSE(CopyGroupDocument(source, copy));
+    EXPECT_EQ(EntryCount(copy), 0u);
+}
+
 TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
     ScratchFolder folder;
     folder.Write("a.fzlgrp", GroupFile(20));
