@@ -57,6 +57,10 @@ void OnInitExportDialog(HWND dialog) {
     if (!ReadOptionsFile(SimulatorRoot) || !SetCurrentFolder(SimulatorRoot)) {
         WarningBox(Texts::RootNotSet, dialog);
     }
+    // The engine works with the editor's folders as they stand now.
+    CurrentExportJob.CurrentFolder = GetCurrentFolder();
+    CurrentExportJob.SimulatorRoot = SimulatorRoot;
+    CurrentExportJob.DocumentFolder = DocumentFolder;
     // When the output cannot be created, UM_EXPORTCANNOTCREATE has ended the dialog already.
     StartExport(CurrentExportJob);
 }

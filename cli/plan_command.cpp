@@ -6,6 +6,8 @@
 
 #include "base/text.h"
 #include "cli/commands.h"
+#include "cli/export_command.h"
+#include "cli/save_as_editor.h"
 #include "document/loader.h"
 #include "document/messages.h"
 #include "export/flatten.h"
@@ -80,22 +82,18 @@ void OnReport(void* context, unsigned message, const char16_t* name) {
 
 // The nested groups expanded as the export expands them, into memory only.
 bool Flatten(Plan& plan, GroupDocument& document, std::u16string out, const CommandLine& a) {
-    std::u16string previousFolder = GetCurrentFolder();
-    SimulatorRoot = a.Root;
+    ExportJob job;
     // As in the export: root-relative names are opened below the simulator folder.
-    if (!a.HasRoot || !SetCurrentFolder(a.Root))
+    if (!ExportCurrentFolder(a.Root, a.HasRoot, job.CurrentFolder))
         PrintError(Texts::RootNotSet);
     FlatCollector collector;
     collector.Target = &plan;
-    ExportJob job;
     job.Document = &document;
     job.Report = OnReport;
     job.ReportContext = &out;
     job.TakeEntries = TakeLevel;
     job.EntryReceiver = &collector;
-    bool flattened = FlattenInMemory(job);
-    SetCurrentFolder(previousFolder);
-    return flattened;
+    return FlattenInMemory(job);
 }
 
 bool WriteSvg(const std::u16string& path, const std::string& svg) {
@@ -112,10 +110,8 @@ bool WriteSvg(const std::u16string& path, const std::string& svg) {
 
 int Draw(const std::u16string& in, const std::u16string& out, const CommandLine& a) {
     GroupDocument document;
-    std::u16string working = in;
-    ResolveAgainstFileFolder = true;
-    LoadResult result = LoadGroupDocument(working, &document);
-    ResolveAgainstFileFolder = false;
+    int writeUtf8 = 1;
+    LoadResult result = LoadAsEditor(in, document, writeUtf8);
     if (result != LoadOk) {
         std::u16string system = result == LoadOpenFailed ? LastSystemErrorText() : u"";
         PrintError(OpenResultMessage(result, FileNameOf(in), system));
