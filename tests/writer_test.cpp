@@ -343,40 +343,7 @@ TEST_F(WriterTest, FailedSavesKeepTheOldFileAndReportFailure) {
     EXPECT_EQ(SaveGroupDocument(folder.File("kein\\Ordner.fzlgrp"), &document), 0);
 }
 
-// The save of the command line and the export: its settings alone decide the bytes, and no
-// process-wide value is read or changed.
-TEST_F(WriterTest, SaveWithSettingsReadsAndSetsNoGlobal) {
-    ScratchFolder folder;
-    GroupDocument document;
-    AddObject(document, document.Objects).Name = folder.Path + u"Objekte\\Lampe.fzlobj";
-    document.Fonts.push_back(std::make_unique<FontEntry>());
-    document.Fonts.back()->DefaultText = u"Ж";
-    folder.Write("Gruppen\\a.fzlgrp", "");
-    const std::u16string target = folder.File("Gruppen\\a.fzlgrp");
-    for (bool utf8 : {true, false}) {
-        SCOPED_TRACE(utf8 ? "UTF-8" : "ISO-8859-1");
-        WriteUtf8 = utf8 ? 0 : 1;
-        SimulatorRoot = u"C:\\Anders\\";
-        DocumentFolder = u"Woanders\\";
-        UnicodeLost = 7;
-        Settings = SaveSettingsFor(target, utf8, folder.Path);
-        SaveReport report;
-        report.Failure = SaveFailure::NoMemory;
-        ASSERT_TRUE(SaveGroupDocumentWith(target, document, Settings, report));
-        EXPECT_EQ(folder.Read("Gruppen\\a.fzlgrp"), Format(document, utf8));
-        EXPECT_NE(folder.Read("Gruppen\\a.fzlgrp").find("Name=\"\\Objekte\\Lampe.fzlobj\""),
-                  std::string::npos);
-        EXPECT_EQ(report.UnicodeLost, !utf8);
-        EXPECT_EQ(report.Failure, SaveFailure::None);
-        EXPECT_EQ(report.SystemError, u"");
-        EXPECT_EQ(WriteUtf8, utf8 ? 0 : 1);
-        EXPECT_EQ(SimulatorRoot, u"C:\\Anders\\");
-        EXPECT_EQ(DocumentFolder, u"Woanders\\");
-        EXPECT_EQ(UnicodeLost, 7);
-    }
-    UnicodeLost = 0;
-}
-
+// The save of the command line: what failed, and the system's text read when it happened.
 TEST_F(WriterTest, SaveWithSettingsReportsWhatFailed) {
     ScratchFolder folder;
     GroupDocument document;
