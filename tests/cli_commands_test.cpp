@@ -61,19 +61,19 @@ CommandRun RunCommand(const std::vector<std::string>& args) {
 
 TEST(CliCommands, EachRunsOnItsOwnOptionsAndLeavesTheGlobalsAlone) {
     ScratchFolder folder;
-    const std::string top = "sim\\Gruppen\\top.fzlgrp";
+    const std::string top = "Gruppen\\top.fzlgrp";
     folder.Write(top,
                  Group(Latin1Head, "\r\n<Object>\r\n<Props Position=\"1;2;3\" ZoomFaktor=\"1\" "
                                    "Name=\"Haus.fzlobj\" />\r\n</Object>"
                                    "\r\n<IObject>\r\n<Props Position=\"10;0;0\" ZoomFaktor=\"1\" "
                                    "Name=\"\\Gruppen\\B.fzlgrp\" />\r\n</IObject>"));
-    folder.Write("sim\\Gruppen\\B.fzlgrp",
+    folder.Write("Gruppen\\B.fzlgrp",
                  Group(Utf8Head, "\r\n<Object>\r\n<Props Name=\"\\Objekte\\Baum.fzlobj\" "
                                  "ZoomFaktor=\"1\" />\r\n</Object>"));
     folder.Write("anders\\leer.txt", "");
     auto native = [&](const std::string& name) { return ToNativePath(folder.File(name)); };
-    const std::string root = ToNativePath(folder.Path + u"sim");
-    const std::string haus = U8(folder.Path) + "sim\\Gruppen\\Haus.fzlobj";
+    const std::string root = ToNativePath(folder.Path);
+    const std::string haus = U8(folder.Path) + "Gruppen\\Haus.fzlobj";
 
     // Values no command of the command line may take over or change.
     const std::u16string previous = GetCurrentFolder();
@@ -96,10 +96,10 @@ TEST(CliCommands, EachRunsOnItsOwnOptionsAndLeavesTheGlobalsAlone) {
         std::string Bytes;
         std::string Told;
     } commands[] = {
-        {{"resave", native(top), native("sim\\Gruppen\\utf8.fzlgrp"), "--root", root, "--encoding",
+        {{"resave", native(top), native("Gruppen\\utf8.fzlgrp"), "--root", root, "--encoding",
           "utf-8"},
          ExitOk,
-         "sim\\Gruppen\\utf8.fzlgrp",
+         "Gruppen\\utf8.fzlgrp",
          Group(Utf8Head, Written("Object", "1.000;2.000;3.000", "Haus.fzlobj") +
                              Written("IObject", "10.000;0.000;0.000", "B.fzlgrp")),
          ""},
@@ -109,9 +109,9 @@ TEST(CliCommands, EachRunsOnItsOwnOptionsAndLeavesTheGlobalsAlone) {
          Group(Latin1Head, Written("Object", "1.000;2.000;3.000", haus) +
                                Written("IObject", "10.000;0.000;0.000", "\\Gruppen\\B.fzlgrp")),
          ""},
-        {{"export", native(top), native("sim\\Gruppen\\flat.fzlgrp"), "--root", root},
+        {{"export", native(top), native("Gruppen\\flat.fzlgrp"), "--root", root},
          ExitOk,
-         "sim\\Gruppen\\flat.fzlgrp",
+         "Gruppen\\flat.fzlgrp",
          Group(Utf8Head, Written("Object", "1.000;2.000;3.000", "Haus.fzlobj") +
                              Written("Object", "10.000;0.000;0.000", "\\Objekte\\Baum.fzlobj")),
          ""},
