@@ -1,7 +1,5 @@
 #include "app/export_dialog.h"
 
-#include <new>
-
 #include "app/later_dialogs.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
@@ -59,6 +57,10 @@ void OnInitExportDialog(HWND dialog) {
     if (!ReadOptionsFile(SimulatorRoot) || !SetCurrentFolder(SimulatorRoot)) {
         WarningBox(Texts::RootNotSet, dialog);
     }
+    // The engine works with the editor's folders as they stand now.
+    CurrentExportJob.CurrentFolder = GetCurrentFolder();
+    CurrentExportJob.SimulatorRoot = SimulatorRoot;
+    CurrentExportJob.DocumentFolder = DocumentFolder;
     // When the output cannot be created, UM_EXPORTCANNOTCREATE has ended the dialog already.
     StartExport(CurrentExportJob);
 }
@@ -128,43 +130,10 @@ INT_PTR HandleExportMessage(HWND dialog, UINT message, WPARAM wParam) {
     return FALSE;
 }
 
-bool CopyEntries(const ObjectList& from, ObjectList& to) {
-    for (const auto& entry : from) {
-        to.push_back(std::make_unique<ObjectEntry>());
-        if (!CopyObjectEntry(entry.get(), to.back().get())) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CopyFonts(const FontList& from, FontList& to) {
-    for (const auto& font : from) {
-        to.push_back(std::make_unique<FontEntry>());
-        if (!CopyFontEntry(font.get(), to.back().get())) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 bool SnapshotDocument() {
-    FreeGroupDocument(&ExportDocument);
-    bool complete = false;
-    try {
-        ExportDocument.HeaderText = CurrentDocument.HeaderText;
-        complete = CopyEntries(CurrentDocument.Objects, ExportDocument.Objects) &&
-                   CopyEntries(CurrentDocument.IObjects, ExportDocument.IObjects) &&
-                   CopyFonts(CurrentDocument.Fonts, ExportDocument.Fonts);
-    } catch (const std::bad_alloc&) {
-        complete = false;
-    }
-    if (!complete) {
-        FreeGroupDocument(&ExportDocument);
-    }
-    return complete;
+    return CopyGroupDocument(CurrentDocument, ExportDocument);
 }
 
 INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -49,15 +49,12 @@ void OnReport(void* context, unsigned message, const char16_t*) {
 // One export as the editor runs it: a snapshot of the top document, flattened into output.
 bool RunExport(const GroupDocument& top, const std::u16string& output) {
     GroupDocument snapshot;
-    for (const auto& e : top.Objects)
-        snapshot.Objects.push_back(std::make_unique<ObjectEntry>(*e));
-    for (const auto& e : top.IObjects)
-        snapshot.IObjects.push_back(std::make_unique<ObjectEntry>(*e));
-    snapshot.HeaderText = top.HeaderText;
-    WriteUtf8 = 1;
-    SetDocumentFolder(output);
+    if (!CopyGroupDocument(top, snapshot))
+        return false;
     ExportCompletion wait;
     ExportJob job;
+    job.CurrentFolder = GetCurrentFolder();
+    job.DocumentFolder = DocumentFolderOf(output, std::u16string());
     job.OutputPath = output;
     job.Document = &snapshot;
     job.ReportContext = &wait;
@@ -65,9 +62,7 @@ bool RunExport(const GroupDocument& top, const std::u16string& output) {
     if (!StartExport(job))
         return false;
     WaitForExportDone(wait);
-    bool ok = FinishExportOutput(job);
-    DocumentFolder.clear();
-    return ok;
+    return FinishExportOutput(job);
 }
 
 struct Results {

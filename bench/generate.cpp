@@ -61,11 +61,9 @@ std::unique_ptr<FontEntry> MakeFont(std::mt19937& random, size_t i) {
 // Thousands of files are written here: without the flush of a real save, which would
 // make setting up the data take longer than measuring it.
 void Save(const std::u16string& path, GroupDocument& document) {
-    WriteUtf8 = 1;
-    SetDocumentFolder(path);
     OutputSink sink;
+    sink.Settings = SaveSettingsFor(path, true, std::u16string());
     FormatGroupDocument(&document, sink);
-    DocumentFolder.clear();
     std::string native = Utf16ToUtf8(path.substr(2)); // Z:\... with the exact letter case
     for (char& c : native)
         if (c == '\\')

@@ -14,8 +14,6 @@
 #include "cli/save_as_editor.h"
 #include "document/loader.h"
 #include "document/messages.h"
-#include "document/writer.h"
-#include "paths/path_utils.h"
 #include "platform/platform.h"
 #include "zellora_version.h"
 
@@ -99,18 +97,9 @@ const CommandForm ExportForm{
     2,
     "export erwartet EIN und AUS"};
 
-// Loads a file as the editor's Open would, with names completed against its folder.
-LoadResult LoadForCli(const std::u16string& path, GroupDocument& document) {
-    ResolveAgainstFileFolder = true;
-    std::u16string working = path;
-    LoadResult result = LoadGroupDocument(working, &document);
-    ResolveAgainstFileFolder = false;
-    return result;
-}
-
 // A file that is not a group file is refused with the editor's Open message.
-bool LoadGroupFileOrSay(const std::u16string& path, GroupDocument& document) {
-    LoadResult result = LoadForCli(path, document);
+bool LoadGroupFileOrSay(const std::u16string& path, GroupDocument& document, int& writeUtf8) {
+    LoadResult result = LoadAsEditor(path, document, writeUtf8);
     if (result == LoadOk)
         return true;
     std::u16string system = result == LoadOpenFailed ? LastSystemErrorText() : std::u16string();
@@ -123,10 +112,11 @@ int RunInfo(const CommandLine& line) {
     if (!ProgramPath(line.Operands[0], path))
         return ExitFailed;
     GroupDocument document;
-    LoadResult result = LoadForCli(path, document);
+    int writeUtf8 = 1;
+    LoadResult result = LoadAsEditor(path, document, writeUtf8);
     JsonOutput out;
     out.File = stdout;
-    WriteDocumentJson(out, result, WriteUtf8, document);
+    WriteDocumentJson(out, result, writeUtf8, document);
     // A full disk or a closed pipe must not pass for a complete document.
     if (fflush(stdout) != 0 || ferror(stdout)) {
         PrintError(u"Die Ausgabe konnte nicht vollständig geschrieben werden");
@@ -139,14 +129,13 @@ int RunResave(const CommandLine& line) {
     std::u16string in, out;
     if (!ProgramPath(line.Operands[0], in) || !ProgramPath(line.Operands[1], out))
         return ExitFailed;
-    const std::u16string& root = line.Root;
-    SimulatorRoot = root;
     GroupDocument document;
-    if (!LoadGroupFileOrSay(in, document))
+    int writeUtf8 = 1;
+    if (!LoadGroupFileOrSay(in, document, writeUtf8))
         return ExitFailed;
     if (line.Has("--encoding"))
-        WriteUtf8 = line.Value("--encoding") == "utf-8" ? 1 : 0;
-    return SaveAsEditor(document, out);
+        writeUtf8 = line.Value("--encoding") == "utf-8" ? 1 : 0;
+    return SaveAsEditor(document, out, writeUtf8 != 0, line.Root);
 }
 
 int RunExport(const CommandLine& line) {
@@ -154,7 +143,8 @@ int RunExport(const CommandLine& line) {
     if (!ProgramPath(line.Operands[0], in) || !ProgramPath(line.Operands[1], out))
         return ExitFailed;
     GroupDocument document;
-    if (!LoadGroupFileOrSay(in, document))
+    int writeUtf8 = 1; // not needed: an export is always written in UTF-8
+    if (!LoadGroupFileOrSay(in, document, writeUtf8))
         return ExitFailed;
     return RunExportCommand(document, out, line.Root, line.HasRoot) ? ExitOk : ExitFailed;
 }

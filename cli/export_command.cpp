@@ -6,6 +6,7 @@
 #include "document/messages.h"
 #include "export/flatten.h"
 #include "paths/path_utils.h"
+#include "platform/folders.h"
 #include "platform/platform.h"
 
 namespace {
@@ -43,21 +44,23 @@ void OnReport(void* context, unsigned message, const char16_t* name) {
 
 } // namespace
 
+bool ExportCurrentFolder(const std::u16string& root, bool hasRoot, std::u16string& folder) {
+    bool usable = hasRoot && IsFolder(root);
+    folder = usable ? root : GetCurrentFolder();
+    return usable;
+}
+
 bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
                       const std::u16string& root, bool hasRoot) {
-    std::u16string previousFolder = GetCurrentFolder();
-    std::u16string previousDocumentFolder = DocumentFolder;
-    SimulatorRoot = root;
-    WriteUtf8 = 1;
-    SetDocumentFolder(outputPath);
-    // As in the editor: without the simulator folder the export still runs, and only
-    // root-relative names fail to open.
-    if (!hasRoot || !SetCurrentFolder(root))
-        PrintLine(Texts::RootNotSet);
-
     ExportWatch watch;
     watch.OutputPath = outputPath;
     ExportJob job;
+    // As in the editor: without the simulator folder the export still runs, and only
+    // root-relative names fail to open.
+    if (!ExportCurrentFolder(root, hasRoot, job.CurrentFolder))
+        PrintLine(Texts::RootNotSet);
+    job.SimulatorRoot = root;
+    job.DocumentFolder = DocumentFolderOf(outputPath, root);
     job.OutputPath = outputPath;
     job.Document = &document;
     job.ReportContext = &watch;
@@ -70,8 +73,5 @@ bool RunExportCommand(GroupDocument& document, const std::u16string& outputPath,
     if (started && succeeded && !inPlace)
         PrintLine(FillText(Texts::ExportCannotCreate, {outputPath}) + u": " +
                   LastSystemErrorText());
-
-    SetCurrentFolder(previousFolder);
-    DocumentFolder = previousDocumentFolder;
     return inPlace;
 }

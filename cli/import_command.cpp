@@ -12,7 +12,6 @@
 #include "cli/json_document.h"
 #include "cli/save_as_editor.h"
 #include "document/messages.h"
-#include "paths/path_utils.h"
 #include "platform/platform.h"
 
 namespace {
@@ -58,9 +57,8 @@ int Import(const std::string& jsonFile, const std::u16string& out, const Command
     }
     std::string().swap(text);
     // As a save in the editor: names shortened against the root and the target's folder.
-    SimulatorRoot = a.HasRoot ? a.Root : std::u16string();
-    WriteUtf8 = read.WriteUtf8;
-    return SaveAsEditor(read.Document, out);
+    return SaveAsEditor(read.Document, out, read.WriteUtf8 != 0,
+                        a.HasRoot ? a.Root : std::u16string());
 }
 
 int ImportNamed(const CommandLine& a, std::u16string& title) {

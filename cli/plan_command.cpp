@@ -4,6 +4,8 @@
 
 #include "base/text.h"
 #include "cli/commands.h"
+#include "cli/export_command.h"
+#include "cli/save_as_editor.h"
 #include "document/loader.h"
 #include "document/messages.h"
 #include "paths/path_utils.h"
@@ -23,14 +25,11 @@ void OnReport(void* context, unsigned message, const char16_t* name) {
 
 // The nested groups expanded as the export expands them, into memory only.
 bool Flatten(Plan& plan, const GroupDocument& document, std::u16string out, const CommandLine& a) {
-    std::u16string previousFolder = GetCurrentFolder();
-    SimulatorRoot = a.Root;
+    std::u16string currentFolder;
     // As in the export: root-relative names are opened below the simulator folder.
-    if (!a.HasRoot || !SetCurrentFolder(a.Root))
+    if (!ExportCurrentFolder(a.Root, a.HasRoot, currentFolder))
         PrintError(Texts::RootNotSet);
-    bool flattened = AddFlattenedGroups(plan, document, OnReport, &out, true);
-    SetCurrentFolder(previousFolder);
-    return flattened;
+    return AddFlattenedGroups(plan, document, currentFolder, OnReport, &out, true);
 }
 
 bool WriteSvg(const std::u16string& path, const std::string& svg) {
@@ -47,10 +46,8 @@ bool WriteSvg(const std::u16string& path, const std::string& svg) {
 
 int Draw(const std::u16string& in, const std::u16string& out, const CommandLine& a) {
     GroupDocument document;
-    std::u16string working = in;
-    ResolveAgainstFileFolder = true;
-    LoadResult result = LoadGroupDocument(working, &document);
-    ResolveAgainstFileFolder = false;
+    int writeUtf8 = 1;
+    LoadResult result = LoadAsEditor(in, document, writeUtf8);
     if (result != LoadOk) {
         std::u16string system = result == LoadOpenFailed ? LastSystemErrorText() : u"";
         PrintError(OpenResultMessage(result, FileNameOf(in), system));

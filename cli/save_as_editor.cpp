@@ -1,23 +1,31 @@
 #include "cli/save_as_editor.h"
 
-#include <cstdio>
-
-#include "base/text.h"
 #include "cli/commands.h"
 #include "document/messages.h"
 #include "document/writer.h"
-#include "paths/path_utils.h"
 #include "platform/platform.h"
 
-int SaveAsEditor(GroupDocument& document, const std::u16string& out) {
-    SetDocumentFolder(out);
-    int saved = SaveGroupDocument(out, &document);
-    DocumentFolder.clear();
-    if (!saved) {
-        PrintError(out + u": " + LastSystemErrorText());
+LoadResult LoadAsEditor(const std::u16string& path, GroupDocument& document, int& writeUtf8) {
+    LoadSettings settings;
+    settings.ResolveAgainstFileFolder = true;
+    settings.CurrentFolder = GetCurrentFolder();
+    LoadReport report;
+    LoadResult result = LoadGroupDocumentWith(path, &document, settings, report);
+    if (report.WriteUtf8 >= 0)
+        writeUtf8 = report.WriteUtf8;
+    if (result == LoadXmlError)
+        TellUser(report.ParseError, u"Zellora");
+    return result;
+}
+
+int SaveAsEditor(const GroupDocument& document, const std::u16string& out, bool utf8,
+                 const std::u16string& root) {
+    SaveReport report;
+    if (!SaveGroupDocumentWith(out, document, SaveSettingsFor(out, utf8, root), report)) {
+        PrintError(out + u": " + report.SystemError);
         return ExitFailed;
     }
-    if (UnicodeLost)
+    if (report.UnicodeLost)
         PrintError(Texts::UnicodeLostOnSave);
     return ExitOk;
 }

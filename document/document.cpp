@@ -1,5 +1,6 @@
 #include "document/document.h"
 
+#include <new>
 #include <utility>
 
 int WriteUtf8 = 1;
@@ -38,6 +39,38 @@ bool CopyFontEntry(const FontEntry* source, FontEntry* target) {
         return false;
     *target = *source;
     return true;
+}
+
+namespace {
+
+template <typename Entry>
+bool CopyList(const std::vector<std::unique_ptr<Entry>>& from,
+              std::vector<std::unique_ptr<Entry>>& to) {
+    to.reserve(from.size());
+    for (const auto& entry : from) {
+        if (!entry)
+            return false;
+        to.push_back(std::make_unique<Entry>(*entry));
+    }
+    return true;
+}
+
+} // namespace
+
+bool CopyGroupDocument(const GroupDocument& source, GroupDocument& target) {
+    FreeGroupDocument(&target);
+    bool complete = false;
+    try {
+        target.HeaderText = source.HeaderText;
+        complete = CopyList(source.Objects, target.Objects) &&
+                   CopyList(source.IObjects, target.IObjects) &&
+                   CopyList(source.Fonts, target.Fonts);
+    } catch (const std::bad_alloc&) {
+        complete = false;
+    }
+    if (!complete)
+        FreeGroupDocument(&target);
+    return complete;
 }
 
 FontEntry NewLoadedFontEntry() {

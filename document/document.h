@@ -85,6 +85,9 @@ void FreeGroupDocument(GroupDocument* document);
 
 bool CopyObjectEntry(const ObjectEntry* source, ObjectEntry* target);
 bool CopyFontEntry(const FontEntry* source, FontEntry* target);
+// Makes target a deep copy of source. False when an entry cannot be copied (a missing one,
+// or memory ran out): target is then empty.
+bool CopyGroupDocument(const GroupDocument& source, GroupDocument& target);
 
 // A font made by the loader starts with these corners and blink interval.
 FontEntry NewLoadedFontEntry();

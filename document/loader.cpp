@@ -77,9 +77,7 @@ Text CompletedName(const LoaderState& state, const char16_t* value) {
     // the folder's name and be saved as such.
     if (name.empty())
         return name;
-    bool rootRelative = !name.empty() && name[0] == u'\\';
-    bool absolute = name.size() >= 2 && name[1] == u':';
-    if (rootRelative || absolute)
+    if (KindOfPath(name) != PathKind::Relative)
         return name;
     return state.NameBaseFolder + name;
 }
@@ -385,18 +383,13 @@ LoadResult LoadBytes(std::string& bytes, std::u16string nameBaseFolder, GroupDoc
     return Parse(state, bytes);
 }
 
-bool IsRootRelative(const std::u16string& path) {
-    return path.size() >= 2 && path[0] == u'\\' && path[1] != u'\\';
-}
-
 } // namespace
 
 std::u16string PathToOpen(const std::u16string& path, const std::u16string& currentFolder) {
-    bool absolute = (path.size() >= 2 && path[1] == u':') ||
-                    (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\');
-    if (absolute || currentFolder.empty())
+    PathKind kind = KindOfPath(path);
+    if (kind == PathKind::Drive || kind == PathKind::Network || currentFolder.empty())
         return path;
-    std::u16string rest = IsRootRelative(path) ? path.substr(1) : path;
+    std::u16string rest = kind == PathKind::RootRelative ? path.substr(1) : path;
     if (currentFolder.back() == u'\\')
         return currentFolder + rest;
     return currentFolder + u'\\' + rest;
@@ -455,7 +448,7 @@ LoadResult LoadGroupDocument(std::u16string& path, GroupDocument* document) {
         std::u16string original = path;
         // The caller's name loses the leading backslash of a root-relative name, as it
         // always has; a network path (two backslashes) stays as it is.
-        if (IsRootRelative(path))
+        if (KindOfPath(path) == PathKind::RootRelative)
             path.erase(0, 1);
         return TellOutcome(LoadGroupDocumentWith(original, document, settings, report), report);
     } catch (const std::bad_alloc&) {

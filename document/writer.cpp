@@ -11,8 +11,6 @@
 #include "document/xml_names.h"
 #include "paths/path_utils.h"
 
-int UnicodeLostPending = 0;
-
 namespace {
 
 // Large blocks keep the number of system calls small for big files.
@@ -106,24 +104,25 @@ Text Latin1HeaderNames(const Text& header) {
 
 // Entry texts in the file's encoding; in ISO-8859-1 a character without a byte is noted.
 void WriteEntryText(OutputSink& sink, const Text& text) {
-    if (WriteUtf8) {
+    if (sink.Settings.Utf8) {
         WriteBytes(sink, Utf16ToUtf8(Writable(text)));
         return;
     }
     bool lost = false;
     WriteBytes(sink, Utf16ToLatin1(Writable(text), lost));
     if (lost)
-        UnicodeLostPending = 1;
+        sink.UnicodeLost = true;
 }
 
 // The name as the file stores it, shortened against the simulator folder and the folder of
 // the file being written. The entry keeps its complete name: after a save it must still
 // resolve, and be written anew, from wherever the document goes next.
-Text StoredName(const OptText& name) {
+Text StoredName(const OptText& name, const SaveSettings& settings) {
     if (!name)
         return Text();
     Text shortened = *name;
-    return EscapeAttributeValue(MakeRelativePath(shortened));
+    ShortenPath(shortened, settings.SimulatorRoot, settings.DocumentFolder);
+    return EscapeAttributeValue(shortened);
 }
 
 // An entry is written in two parts: the element's start with the attributes whose values are
@@ -144,12 +143,14 @@ std::string ObjectStartAndAsciiAttributes(const ObjectEntry& entry, const char* 
     return piece;
 }
 
-Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementName) {
+Text ObjectTextAttributesAndEnd(const ObjectEntry& entry, const char* elementName,
+                                const SaveSettings& settings) {
     Text piece;
-    AppendTextAttribute(piece, AttributeName<&ObjectEntry::Name>(), StoredName(entry.Name));
+    AppendTextAttribute(piece, AttributeName<&ObjectEntry::Name>(),
+                        StoredName(entry.Name, settings));
     AppendFormula(piece, AttributeName<&ObjectEntry::ShowOn>(), entry.ShowOn);
     // The two encodings have always written these groups in different orders.
-    if (WriteUtf8) {
+    if (settings.Utf8) {
         AppendDynamicVisibility(piece, entry);
         AppendFormula(piece, AttributeName<&ObjectEntry::HideOn>(), entry.HideOn);
     } else {
@@ -198,9 +199,9 @@ std::string FontStartAndAsciiAttributes(const FontEntry& font) {
     return piece;
 }
 
-Text FontTextAttributesAndEnd(const FontEntry& font) {
+Text FontTextAttributesAndEnd(const FontEntry& font, const SaveSettings& settings) {
     Text piece;
-    AppendTextAttribute(piece, AttributeName<&FontEntry::Name>(), StoredName(font.Name));
+    AppendTextAttribute(piece, AttributeName<&FontEntry::Name>(), StoredName(font.Name, settings));
     AppendTextAttribute(piece, AttributeName<&FontEntry::DefaultText>(),
                         ValueOrEmpty(font.DefaultText));
     AppendDynamicVisibility(piece, font);
@@ -241,18 +242,19 @@ bool FlushSink(OutputSink& sink) {
 }
 
 void WriteDocumentHead(OutputSink& sink, const GroupDocument& document) {
+    const bool utf8 = sink.Settings.Utf8;
     std::string head;
-    if (WriteUtf8)
+    if (utf8)
         head = "\xEF\xBB\xBF";
     Append(head, "<?xml version=\"1.0\" encoding=\"");
-    Append(head, WriteUtf8 ? "UTF-8" : "iso-8859-1");
+    Append(head, utf8 ? "UTF-8" : "iso-8859-1");
     Append(head, "\"?>\r\n<GRUPPENOBJECT>\r\n<Props ");
     WriteBytes(sink, head);
     if (document.HeaderText) {
         bool lostInHeader = false; // the header is not part of the lost-character report
         Text header = Writable(*document.HeaderText);
-        WriteBytes(sink, WriteUtf8 ? Utf16ToUtf8(header)
-                                   : Utf16ToLatin1(Latin1HeaderNames(header), lostInHeader));
+        WriteBytes(sink, utf8 ? Utf16ToUtf8(header)
+                              : Utf16ToLatin1(Latin1HeaderNames(header), lostInHeader));
     }
     WriteBytes(sink, "/>");
 }
@@ -264,7 +266,7 @@ void WriteDocumentTail(OutputSink& sink) {
 int WriteObjectEntry(OutputSink& sink, const ObjectEntry* entry, const char* elementName) {
     try {
         WriteBytes(sink, ObjectStartAndAsciiAttributes(*entry, elementName));
-        WriteEntryText(sink, ObjectTextAttributesAndEnd(*entry, elementName));
+        WriteEntryText(sink, ObjectTextAttributesAndEnd(*entry, elementName, sink.Settings));
         return 1;
     } catch (const std::bad_alloc&) {
         return 0;
@@ -274,7 +276,7 @@ int WriteObjectEntry(OutputSink& sink, const ObjectEntry* entry, const char* ele
 int WriteFontEntry(OutputSink& sink, const FontEntry* font) {
     try {
         WriteBytes(sink, FontStartAndAsciiAttributes(*font));
-        WriteEntryText(sink, FontTextAttributesAndEnd(*font));
+        WriteEntryText(sink, FontTextAttributesAndEnd(*font, sink.Settings));
         return 1;
     } catch (const std::bad_alloc&) {
         return 0;
@@ -283,29 +285,72 @@ int WriteFontEntry(OutputSink& sink, const FontEntry* font) {
 
 void FormatGroupDocument(const GroupDocument* document, OutputSink& sink) {
     WriteDocumentHead(sink, *document);
-    UnicodeLostPending = 0;
+    sink.UnicodeLost = false;
     WriteEntries(sink, document);
-    UnicodeLost = UnicodeLostPending;
     WriteDocumentTail(sink);
 }
 
-int SaveGroupDocument(const std::u16string& path, const GroupDocument* document) {
+SaveSettings SaveSettingsFor(const std::u16string& targetPath, bool utf8,
+                             const std::u16string& simulatorRoot) {
+    SaveSettings settings;
+    settings.Utf8 = utf8;
+    settings.SimulatorRoot = simulatorRoot;
+    settings.DocumentFolder = DocumentFolderOf(targetPath, simulatorRoot);
+    return settings;
+}
+
+namespace {
+
+SaveFailure Save(const std::u16string& path, const GroupDocument& document,
+                 const SaveSettings& settings, SaveReport& report) {
     OutputFile file;
     try {
         if (!CreateOutputFile(path, file))
-            return 0;
+            return SaveFailure::CannotCreate;
         OutputSink sink;
         sink.File = &file;
-        FormatGroupDocument(document, sink);
+        sink.Settings = settings;
+        FormatGroupDocument(&document, sink);
+        report.UnicodeLost = sink.UnicodeLost;
         if (!FlushSink(sink)) {
             DiscardOutputFile(file);
-            return 0;
+            return SaveFailure::CannotWrite;
         }
-        return CommitOutputFile(file) ? 1 : 0;
+        return CommitOutputFile(file) ? SaveFailure::None : SaveFailure::CannotReplace;
     } catch (const std::bad_alloc&) {
         DiscardOutputFile(file);
+        return SaveFailure::NoMemory;
+    }
+}
+
+} // namespace
+
+bool SaveGroupDocumentWith(const std::u16string& path, const GroupDocument& document,
+                           const SaveSettings& settings, SaveReport& report) {
+    report = SaveReport();
+    report.Failure = Save(path, document, settings, report);
+    if (report.Failure == SaveFailure::None)
+        return true;
+    try {
+        report.SystemError = LastSystemErrorText();
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+}
+
+int SaveGroupDocument(const std::u16string& path, const GroupDocument* document) {
+    SaveSettings settings;
+    SaveReport report;
+    try {
+        settings.Utf8 = WriteUtf8 != 0;
+        settings.SimulatorRoot = SimulatorRoot;
+        settings.DocumentFolder = DocumentFolder;
+    } catch (const std::bad_alloc&) {
         return 0;
     }
+    bool saved = SaveGroupDocumentWith(path, *document, settings, report);
+    UnicodeLost = report.UnicodeLost ? 1 : 0;
+    return saved ? 1 : 0;
 }
 
 namespace {

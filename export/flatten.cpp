@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "document/loader.h"
 #include "document/writer.h"
+#include "paths/path_utils.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 #include "rotation/rotation.h"
@@ -85,6 +86,15 @@ void MergeRules(ObjectEntry& entry, const ObjectEntry& group) {
         entry.WeitSichtbar = 1;
 }
 
+// The output's form: always UTF-8, whatever files were read.
+SaveSettings OutputSettings(const ExportJob& job) {
+    SaveSettings settings;
+    settings.Utf8 = true;
+    settings.SimulatorRoot = job.SimulatorRoot;
+    settings.DocumentFolder = job.DocumentFolder;
+    return settings;
+}
+
 // A level's own Objects and Fonts. A failed write to the disk counts as an entry that
 // could not be written: the output would be incomplete.
 bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document,
@@ -130,19 +140,21 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     std::u16string key = FoldCase(LexicallyNormalised(name));
     Level level;
     level.Identified =
-        IdentifyFile(PathToOpen(name, GetCurrentFolder()), level.Identity) == Identified;
+        IdentifyFile(PathToOpen(name, job.CurrentFolder), level.Identity) == Identified;
     if (VisitedKeys.count(key) || (level.Identified && VisitedIdentities.count(level.Identity))) {
         Fail(job, UM_EXPORTLOOP);
         return false;
     }
     level.Loaded = std::make_unique<GroupDocument>();
     level.Document = level.Loaded.get();
-    // The loader may change its copy of the name; the entry keeps its own.
-    std::u16string working = name;
-    int writeUtf8 = WriteUtf8;
+    LoadSettings settings;
+    settings.ResolveAgainstFileFolder = true;
+    settings.CurrentFolder = job.CurrentFolder;
+    LoadReport report;
     VisitedGroupFiles.push_back(name);
-    LoadResult result = LoadGroupDocument(working, level.Document);
-    WriteUtf8 = writeUtf8;
+    LoadResult result = LoadGroupDocumentWith(name, level.Document, settings, report);
+    if (result == LoadXmlError)
+        TellUser(report.ParseError, u"Zellora");
     if (result != LoadOk || !PlaceNestedDocument(level.Document, group)) {
         Fail(job, UM_EXPORTNOTFOUND, name.c_str());
         VisitedGroupFiles.pop_back();
@@ -199,6 +211,7 @@ void ExpandAll(ExportJob& job, OutputSink& sink) {
 // Runs the expansion and leaves the engine idle again.
 void Expand(ExportJob& job, OutputSink& sink) {
     try {
+        sink.Settings = OutputSettings(job);
         ExpandAll(job, sink);
     } catch (const std::bad_alloc&) {
         Fail(job, UM_EXPORTNOTFOUND, u"");
@@ -208,7 +221,6 @@ void Expand(ExportJob& job, OutputSink& sink) {
     VisitedKeys.clear();
     VisitedIdentities.clear();
     ExportDepth = 0;
-    ResolveAgainstFileFolder = false;
     // A cancel after the last IObject still stops the export.
     if (!job.KeepRunning)
         job.Succeeded = 0;
@@ -227,18 +239,23 @@ std::u16string LexicallyNormalised(const std::u16string& written) {
     std::u16string prefix;
     size_t start = 0;
     bool rooted = false;
-    if (name.size() >= 2 && name[1] == u':') {
+    switch (KindOfPath(name)) {
+    case PathKind::Drive:
         start = 2;
         if (name.size() > 2 && name[2] == u'\\') {
             start = 3;
             rooted = true;
         }
-    } else if (name.size() >= 2 && name[0] == u'\\' && name[1] == u'\\') {
+        break;
+    case PathKind::Network:
         start = 2;
         rooted = true;
-    } else if (!name.empty() && name[0] == u'\\') {
+        break;
+    case PathKind::RootRelative:
         start = 1;
         rooted = true;
+        break;
+    case PathKind::Relative: break;
     }
     prefix = name.substr(0, start);
     std::vector<std::u16string> parts;
@@ -306,19 +323,16 @@ bool StartExport(ExportJob& job) {
         Report(job, UM_EXPORTCANNOTCREATE);
         return false;
     }
-    WriteUtf8 = 1; // an export is always UTF-8, whatever file was read last
     bool headWritten = false;
     try {
         OutputSink sink;
         sink.File = &job.Output;
+        sink.Settings = OutputSettings(job);
         WriteDocumentHead(sink, *job.Document);
         headWritten = FlushSink(sink);
     } catch (const std::bad_alloc&) {
     }
-    UnicodeLostPending = 0;
-    ResolveAgainstFileFolder = true;
     if (!headWritten || !StartExportWorker(Worker, &job)) {
-        ResolveAgainstFileFolder = false;
         DiscardOutputFile(job.Output);
         job.KeepRunning = 0;
         job.Succeeded = 0;
@@ -351,7 +365,6 @@ bool FlattenInMemory(ExportJob& job) {
         job.Succeeded = 0;
         return false;
     }
-    ResolveAgainstFileFolder = true;
     OutputSink sink; // without a file: nothing is written anywhere
     Expand(job, sink);
     return job.Succeeded != 0;

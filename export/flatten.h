@@ -37,6 +37,12 @@ struct ExportJob {
     // Set only for FlattenInMemory: the entries go here instead of into a file.
     ExportEntriesFunction TakeEntries = nullptr;
     void* EntryReceiver = nullptr;
+    // In place of process-wide values. CurrentFolder stands for the current directory: a
+    // relative or root-relative group name opens inside it. Names in the output are
+    // shortened against SimulatorRoot and DocumentFolder (see SaveSettings).
+    std::u16string CurrentFolder;
+    std::u16string SimulatorRoot;
+    std::u16string DocumentFolder;
 };
 
 // Number of open levels while the worker runs (1 for the top document); 0 otherwise.
@@ -48,8 +54,8 @@ extern std::vector<std::u16string> VisitedGroupFiles;
 extern bool (*StartExportWorker)(void (*fn)(void*), void* argument);
 
 // Creates the temporary output, writes the head and starts the worker on the job, which
-// must stay alive until UM_EXPORTDONE has been reported. Uses WriteUtf8 = 1, DocumentFolder,
-// SimulatorRoot and the current directory as set by the caller. False when the output
+// must stay alive until UM_EXPORTDONE has been reported. The output is UTF-8; the engine
+// reads and sets none of the loader's or writer's process-wide values. False when the output
 // cannot be created or the worker cannot start: UM_EXPORTCANNOTCREATE has then been
 // reported, nothing is left on disk and no UM_EXPORTDONE follows.
 bool StartExport(ExportJob& job);

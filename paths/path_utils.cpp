@@ -22,26 +22,43 @@ bool IsBelow(const std::u16string& path, const std::u16string& prefix) {
 
 } // namespace
 
-std::u16string& MakeRelativePath(std::u16string& path) {
-    // The root's trailing backslash stays as the mark of a root-relative name.
-    if (!SimulatorRoot.empty() && IsBelow(path, SimulatorRoot))
-        path.erase(0, SimulatorRoot.size() - 1);
-    if (!DocumentFolder.empty() && IsBelow(path, DocumentFolder))
-        path.erase(0, DocumentFolder.size());
-    return path;
+PathKind KindOfPath(const std::u16string& path) {
+    if (path.size() >= 2 && path[1] == u':')
+        return PathKind::Drive;
+    if (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\')
+        return PathKind::Network;
+    if (!path.empty() && path[0] == u'\\')
+        return PathKind::RootRelative;
+    return PathKind::Relative;
 }
 
-void SetDocumentFolder(const std::u16string& targetPath) {
-    DocumentFolder.clear();
+void ShortenPath(std::u16string& path, const std::u16string& root, const std::u16string& folder) {
+    // The root's trailing backslash stays as the mark of a root-relative name.
+    if (!root.empty() && IsBelow(path, root))
+        path.erase(0, root.size() - 1);
+    if (!folder.empty() && IsBelow(path, folder))
+        path.erase(0, folder.size());
+}
+
+std::u16string DocumentFolderOf(const std::u16string& targetPath, const std::u16string& root) {
     std::u16string folder = targetPath;
-    MakeRelativePath(folder);
+    ShortenPath(folder, root, std::u16string());
     // A document directly in the simulator folder has "\" as its folder.
     size_t slash = folder.rfind(u'\\');
     if (slash == std::u16string::npos)
         folder.clear();
     else
         folder.resize(slash + 1);
-    DocumentFolder = folder;
+    return folder;
+}
+
+std::u16string& MakeRelativePath(std::u16string& path) {
+    ShortenPath(path, SimulatorRoot, DocumentFolder);
+    return path;
+}
+
+void SetDocumentFolder(const std::u16string& targetPath) {
+    DocumentFolder = DocumentFolderOf(targetPath, SimulatorRoot);
 }
 
 std::u16string FolderOf(const std::u16string& path) {

@@ -120,7 +120,8 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
     AddLevel(plan, document, source, withGroups, nullptr, headings);
 }
 
-bool AddFlattenedGroups(Plan& plan, const GroupDocument& document, ExportReportFunction report,
+bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
+                        const std::u16string& currentFolder, ExportReportFunction report,
                         void* reportContext, bool stopAtFailure) {
     FlatCollector collector;
     collector.Target = &plan;
@@ -132,6 +133,7 @@ bool AddFlattenedGroups(Plan& plan, const GroupDocument& document, ExportReportF
         one.IObjects.push_back(group ? std::make_unique<ObjectEntry>(*group) : nullptr);
         collector.Group = {EntryArray::IObjects, i};
         ExportJob job;
+        job.CurrentFolder = currentFolder;
         job.Document = &one;
         job.Report = report;
         job.ReportContext = reportContext;

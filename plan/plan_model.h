@@ -45,7 +45,8 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
 // the export places them (its own engine, in memory), each coloured by the group file it
 // comes from and brought by its top-level group. The engine's reports go to report. With
 // stopAtFailure the first group that cannot be expanded ends it (false); otherwise that
-// group is added as PlanUnloadable and the others follow. Uses SimulatorRoot and the
-// current folder as the export does.
-bool AddFlattenedGroups(Plan& plan, const GroupDocument& document, ExportReportFunction report,
+// group is added as PlanUnloadable and the others follow. currentFolder stands for the
+// current directory, as an export job's CurrentFolder.
+bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
+                        const std::u16string& currentFolder, ExportReportFunction report,
                         void* reportContext, bool stopAtFailure);

@@ -66,7 +66,6 @@ TEST(JsonDocumentTest, EveryValueReadsBackExactly) {
     ASSERT_TRUE(ReadJsonDocument(out.Buffer, read, problem)) << U8(problem);
     EXPECT_EQ(read.WriteUtf8, 0);
     OutputSink expected, actual;
-    WriteUtf8 = 1;
     FormatGroupDocument(&document, expected);
     FormatGroupDocument(&read.Document, actual);
     EXPECT_EQ(actual.Buffer, expected.Buffer);
@@ -138,8 +137,8 @@ TEST(JsonDocumentTest, NestingDeeperThanTheFormatIsRefusedWithItsPlace) {
 bool ReloadsAsItWas(const JsonDocument& imported) {
     GroupDocument document;
     document.HeaderText = imported.Document.HeaderText;
-    WriteUtf8 = imported.WriteUtf8;
     OutputSink saved;
+    saved.Settings.Utf8 = imported.WriteUtf8 != 0;
     FormatGroupDocument(&document, saved);
     GroupDocument reloaded;
     ToldMessages told;

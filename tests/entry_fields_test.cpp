@@ -44,7 +44,6 @@ const std::string EveryField =
     "\r\n</GRUPPENOBJECT>";
 
 std::string Saved(GroupDocument& document) {
-    WriteUtf8 = 1;
     OutputSink sink;
     FormatGroupDocument(&document, sink);
     return sink.Buffer;

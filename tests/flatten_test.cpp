@@ -101,6 +101,10 @@ Outcome RunExport(const char* file, int line, GroupDocument& document, const std
     job.ReportContext = &run;
     job.Report = Record;
     job.KeepRunning = keepRunning;
+    // As the export dialog fills them.
+    job.CurrentFolder = GetCurrentFolder();
+    job.SimulatorRoot = SimulatorRoot;
+    job.DocumentFolder = DocumentFolder;
     Outcome outcome;
     outcome.Started = StartExport(job);
     if (outcome.Started)
@@ -737,9 +741,8 @@ TEST_F(FlattenTest, FlatteningInMemoryHandsOnWhatTheExportWrites) {
     std::string exported = Folder.Read("flat.fzlgrp");
 
     GroupDocument document = Load(Folder.File("top.fzlgrp"));
-    WriteUtf8 = 1;
-    SetDocumentFolder(Folder.File("flat.fzlgrp"));
     Received received;
+    received.Body.Settings = SaveSettingsFor(Folder.File("flat.fzlgrp"), true, u"");
     WriteDocumentHead(received.Body, document);
     ExportJob job;
     job.Document = &document;
@@ -747,7 +750,6 @@ TEST_F(FlattenTest, FlatteningInMemoryHandsOnWhatTheExportWrites) {
     job.EntryReceiver = &received;
     EXPECT_TRUE(FlattenInMemory(job));
     WriteDocumentTail(received.Body);
-    DocumentFolder.clear();
     EXPECT_EQ(received.Body.Buffer, exported);
     EXPECT_EQ(received.Groups,
               (std::vector<std::u16string>{u"", Folder.File("S.fzlgrp"), Folder.File("B.fzlgrp"),

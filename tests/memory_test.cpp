@@ -47,6 +47,38 @@ TEST(OutOfMemory, ALoadNeverReturnsWithEntriesMissing) {
     EXPECT_GT(failures, 40);
 }
 
+// The export's snapshot: a copy that cannot be finished is no copy at all.
+TEST(OutOfMemory, ACopyOfADocumentIsWholeOrEmpty) {
+    ScratchFolder folder;
+    folder.Write("a.fzlgrp", GroupFile(5));
+    GroupDocument source;
+    std::u16string path = folder.File("a.fzlgrp");
+    ASSERT_EQ(LoadGroupDocument(path, &source), LoadOk);
+    source.IObjects.push_back(std::make_unique<ObjectEntry>());
+    GroupDocument copy;
+    for (long after = 0;; ++after) {
+        bool copied, failed;
+        {
+            FailingAllocation failing(after);
+            copied = CopyGroupDocument(source, copy);
+            failed = FailingAllocation::Happened();
+        }
+        if (!failed) {
+            ASSERT_TRUE(copied);
+            break;
+        }
+        EXPECT_FALSE(copied) << "allocation " << after;
+        EXPECT_EQ(EntryCount(copy), 0u) << "allocation " << after;
+        EXPECT_FALSE(copy.HeaderText) << "allocation " << after;
+    }
+    EXPECT_EQ(EntryCount(copy), EntryCount(source));
+    EXPECT_NE(copy.Objects[4].get(), source.Objects[4].get());
+
+    source.Fonts.push_back(nullptr);
+    EXPECT_FALSE(CopyGroupDocument(source, copy));
+    EXPECT_EQ(EntryCount(copy), 0u);
+}
+
 TEST(OutOfMemory, ASaveThatCannotFinishKeepsTheOldFile) {
     ScratchFolder folder;
     folder.Write("a.fzlgrp", GroupFile(20));

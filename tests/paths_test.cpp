@@ -99,4 +99,21 @@ TEST_F(PathsTest, ShorteningIsStable) {
     EXPECT_EQ(Shortened(once), once);
 }
 
+// The four forms of a name, as the loader completes and opens them and the export compares
+// them.
+TEST(PathKinds, EveryForm) {
+    const std::pair<const char16_t*, PathKind> cases[] = {
+        {u"Lampe.fzlobj", PathKind::Relative},
+        {u"..\\Objekte\\Lampe.fzlobj", PathKind::Relative},
+        {u"", PathKind::Relative},
+        {u"\\Objekte\\Lampe.fzlobj", PathKind::RootRelative},
+        {u"\\", PathKind::RootRelative},
+        {u"C:\\Sim\\Lampe.fzlobj", PathKind::Drive},
+        {u"c:Lampe.fzlobj", PathKind::Drive},
+        {u"\\\\server\\share\\Lampe.fzlobj", PathKind::Network},
+    };
+    for (const auto& [path, kind] : cases)
+        EXPECT_EQ(KindOfPath(path), kind) << U8(path);
+}
+
 } // namespace

@@ -201,7 +201,7 @@ TEST(PlanModel, NestedGroupsArePlacedAsTheExportPlacesThem) {
     }
 
     Plan plan;
-    EXPECT_FALSE(AddFlattenedGroups(plan, top, nullptr, nullptr, false));
+    EXPECT_FALSE(AddFlattenedGroups(plan, top, u"", nullptr, nullptr, false));
     ASSERT_EQ(plan.Entries.size(), exported.Placed.size() + 1);
     std::vector<PlanKind> kinds;
     std::vector<size_t> tops, sources;
@@ -228,7 +228,7 @@ TEST(PlanModel, NestedGroupsArePlacedAsTheExportPlacesThem) {
                                                          folder.File("Mast.fzlgrp")}));
 
     Plan stopped;
-    EXPECT_FALSE(AddFlattenedGroups(stopped, top, nullptr, nullptr, true));
+    EXPECT_FALSE(AddFlattenedGroups(stopped, top, u"", nullptr, nullptr, true));
     EXPECT_EQ(stopped.Entries.size(), 3u); // the first group's, then nothing more
 }
 

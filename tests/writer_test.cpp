@@ -18,14 +18,18 @@ const std::string Latin1Head =
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<GRUPPENOBJECT>\r\n";
 const std::string Tail = "\r\n</GRUPPENOBJECT>";
 
-std::string Format(GroupDocument& document, int utf8) {
-    WriteUtf8 = utf8;
-    OutputSink sink;
-    FormatGroupDocument(&document, sink);
-    return sink.Buffer;
-}
-
 struct WriterTest : ::testing::Test {
+    SaveSettings Settings; // of the next Format, whose encoding it takes from its caller
+    int Lost = 0;          // left by the last Format
+
+    std::string Format(GroupDocument& document, int utf8) {
+        OutputSink sink;
+        sink.Settings = Settings;
+        sink.Settings.Utf8 = utf8 != 0;
+        FormatGroupDocument(&document, sink);
+        Lost = sink.UnicodeLost ? 1 : 0;
+        return sink.Buffer;
+    }
     void SetUp() override {
         SimulatorRoot.clear();
         DocumentFolder.clear();
@@ -47,7 +51,7 @@ TEST_F(WriterTest, EmptyDocumentsInBothEncodings) {
     GroupDocument document;
     document.HeaderText = u"FileInfo=\"Zug\" ";
     EXPECT_EQ(Format(document, 1), Utf8Head + "<Props FileInfo=\"Zug\" />" + Tail);
-    EXPECT_EQ(UnicodeLost, 0);
+    EXPECT_EQ(Lost, 0);
     EXPECT_EQ(Format(document, 0), Latin1Head + "<Props FileInfo=\"Zug\" />" + Tail);
 
     GroupDocument fresh;
@@ -128,7 +132,7 @@ TEST_F(WriterTest, Latin1ConvertsItselfAndReportsLossOnlyForEntries) {
     GroupDocument document;
     document.HeaderText = u"FileInfo=\"€\" ";
     EXPECT_EQ(Format(document, 0), Latin1Head + "<Props FileInfo=\"?\" />" + Tail);
-    EXPECT_EQ(UnicodeLost, 0);
+    EXPECT_EQ(Lost, 0);
 
     document.Fonts.push_back(std::make_unique<FontEntry>());
     document.Fonts.back()->DefaultText = u"Grüße \U0001F682 Ж";
@@ -136,9 +140,9 @@ TEST_F(WriterTest, Latin1ConvertsItselfAndReportsLossOnlyForEntries) {
     EXPECT_NE(text.find("DefaultText=\"Gr\xFC\xDF"
                         "e ? ?\""),
               std::string::npos);
-    EXPECT_EQ(UnicodeLost, 1);
+    EXPECT_EQ(Lost, 1);
     Format(document, 1);
-    EXPECT_EQ(UnicodeLost, 0);
+    EXPECT_EQ(Lost, 0);
 }
 
 TEST_F(WriterTest, Latin1HeaderNamesStayNamesAndStayDistinct) {
@@ -176,7 +180,6 @@ TEST_F(WriterTest, NumbersAreRoundedLikeCAndNeverLocalised) {
 // The file stores the short forms; the document keeps its complete names, so that a save
 // into another folder afterwards writes names that resolve from there.
 TEST_F(WriterTest, NamesAreShortenedInTheFileOnly) {
-    SimulatorRoot = u"C:\\Sim\\";
     GroupDocument document;
     const std::u16string names[] = {u"c:\\sim\\Objekte\\Bahnhof\\Lampe.fzlobj",
                                     u"C:\\Sim\\Objekte\\Signale\\Hp.fzlobj",
@@ -198,7 +201,7 @@ TEST_F(WriterTest, NamesAreShortenedInTheFileOnly) {
           "\\Objekte\\Bahnhof\\Halle.fzlgrp", "\\Objekte\\Bahnhof\\Schild.fzlfnt"}},
     };
     for (const auto& c : cases) {
-        SetDocumentFolder(c.Target);
+        Settings = SaveSettingsFor(c.Target, true, u"C:\\Sim\\");
         for (int utf8 : {1, 0}) {
             const std::string bytes = Format(document, utf8);
             size_t at = 0;
@@ -259,7 +262,7 @@ TEST_F(WriterTest, CharactersXmlCannotHoldAreReplacedAndTheSaveLoads) {
             std::string bytes = Format(document, utf8);
             const std::string& expected = utf8 ? c.utf8 : c.latin1;
             EXPECT_NE(bytes.find("Name=\"" + expected + "\""), std::string::npos) << bytes;
-            EXPECT_EQ(UnicodeLost, utf8 || expected == c.utf8 ? 0 : 1);
+            EXPECT_EQ(Lost, utf8 || expected == c.utf8 ? 0 : 1);
 
             GroupDocument reloaded;
             ASSERT_EQ(LoadGroupDocumentFromBytes(bytes, u"C:\\a.fzlgrp", &reloaded), LoadOk);
@@ -338,6 +341,33 @@ TEST_F(WriterTest, FailedSavesKeepTheOldFileAndReportFailure) {
         EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.fzlgrp", "b.fzlgrp"}));
     }
     EXPECT_EQ(SaveGroupDocument(folder.File("kein\\Ordner.fzlgrp"), &document), 0);
+}
+
+// The save of the command line: what failed, and the system's text read when it happened.
+TEST_F(WriterTest, SaveWithSettingsReportsWhatFailed) {
+    ScratchFolder folder;
+    GroupDocument document;
+    AddObject(document, document.Objects).Name = u"\\o.fzlobj";
+    const struct {
+        void (*Inject)();
+        SaveFailure Failure;
+    } cases[] = {
+        {[] { InjectedFaults.RefuseCreate = true; }, SaveFailure::CannotCreate},
+        {[] { InjectedFaults.WriteLimit = 10; }, SaveFailure::CannotWrite},
+        {[] { InjectedFaults.RefuseReplace = true; }, SaveFailure::CannotReplace},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.Failure));
+        folder.Write("a.fzlgrp", "alt");
+        c.Inject();
+        SaveReport report;
+        EXPECT_FALSE(SaveGroupDocumentWith(folder.File("a.fzlgrp"), document, Settings, report));
+        InjectedFaults = PlatformFaults();
+        EXPECT_EQ(report.Failure, c.Failure);
+        EXPECT_NE(report.SystemError, u"");
+        EXPECT_EQ(folder.Read("a.fzlgrp"), "alt");
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.fzlgrp"});
+    }
 }
 
 TEST(FormulaEscaping, EveryCharacterOfTheTable) {

@@ -19,8 +19,10 @@ Counts CountsOf(const GroupDocument& d) {
     return {d.Objects.size(), d.IObjects.size(), d.Fonts.size()};
 }
 
+// In the encoding the last load found, as the editor saves.
 std::string Save(GroupDocument& document) {
     OutputSink sink; // in memory: no file, no flush
+    sink.Settings.Utf8 = WriteUtf8 != 0;
     FormatGroupDocument(&document, sink);
     return sink.Buffer;
 }
