@@ -56,10 +56,9 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
         CreateChild(window, L"button", TextAddButton, IDC_ADD_ENTRY, BS_DEFPUSHBUTTON | WS_TABSTOP);
     RemoveButton = CreateChild(window, L"button", TextRemoveButton, IDC_REMOVE_ENTRY,
                                BS_DEFPUSHBUTTON | WS_TABSTOP);
-    EntryList =
-        CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST,
-                    WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                        LBS_WANTKEYBOARDINPUT | WS_TABSTOP);
+    EntryList = CreateChild(window, L"listbox", u"", IDC_ENTRY_LIST,
+                            WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                                LBS_WANTKEYBOARDINPUT | WS_TABSTOP);
     const UINT dpi = WindowDpi(window);
     ListFont = CreateListFont(dpi);
     SendMessageW(EntryList, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
