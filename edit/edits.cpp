@@ -216,6 +216,21 @@ bool SetObjectEntry(EditSession& session, ListLine entry, const ObjectEntry& val
     }
 }
 
+bool SetFontEntry(EditSession& session, ListLine entry, const FontEntry& value) {
+    if (!Exists(*session.Document, entry) || entry.Array != EntryArray::Fonts) {
+        return false;
+    }
+    try {
+        EditStep step;
+        step.Edits.push_back(Edit(EntryEdit::Swap, entry));
+        step.Edits[0].Font = std::make_unique<FontEntry>(value);
+        step.Entry = step.EntryBefore = entry;
+        return Record(session, std::move(step));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 bool InsertEntries(EditSession& session, std::vector<NewEntry> entries) {
     if (entries.empty()) {
         return false;

@@ -65,6 +65,7 @@ struct NewEntry {
 // Each of these is one step; false when it changed nothing (the entry does not exist, the value
 // is the same, memory ran out: then the document is as it was).
 bool SetObjectEntry(EditSession& session, ListLine entry, const ObjectEntry& value);
+bool SetFontEntry(EditSession& session, ListLine entry, const FontEntry& value);
 // Appends the entries at the ends of their arrays, in the order given.
 bool InsertEntries(EditSession& session, std::vector<NewEntry> entries);
 bool RemoveEntry(EditSession& session, ListLine entry);

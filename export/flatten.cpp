@@ -152,7 +152,9 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     settings.CurrentFolder = job.CurrentFolder;
     LoadReport report;
     VisitedGroupFiles.push_back(name);
-    LoadResult result = LoadGroupDocumentWith(name, level.Document, settings, report);
+    LoadResult result =
+        job.LoadNested ? job.LoadNested(job.LoaderContext, name, level.Document, settings, report)
+                       : LoadGroupDocumentWith(name, level.Document, settings, report);
     if (result == LoadXmlError)
         TellUser(report.ParseError, u"Zellora");
     if (result != LoadOk || !PlaceNestedDocument(level.Document, group)) {

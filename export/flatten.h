@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/loader.h"
 #include "platform/platform.h"
 
 // The reports of an export, with the values of the export dialog's window messages.
@@ -26,6 +27,12 @@ using ExportReportFunction = void (*)(void* context, unsigned message, const cha
 using ExportEntriesFunction = void (*)(void* receiver, GroupDocument& level,
                                        const std::u16string& groupFile);
 
+// Loads a nested group file in place of LoadGroupDocumentWith, with the same arguments and
+// results; a caller that keeps the files it has read hands out copies.
+using LoadNestedFunction = LoadResult (*)(void* context, const std::u16string& path,
+                                          GroupDocument* document, const LoadSettings& settings,
+                                          LoadReport& report);
+
 struct ExportJob {
     std::u16string OutputPath;
     GroupDocument* Document = nullptr; // the snapshot of the document
@@ -37,6 +44,9 @@ struct ExportJob {
     // Set only for FlattenInMemory: the entries go here instead of into a file.
     ExportEntriesFunction TakeEntries = nullptr;
     void* EntryReceiver = nullptr;
+    // Set where the nested files come from elsewhere than the disk each time.
+    LoadNestedFunction LoadNested = nullptr;
+    void* LoaderContext = nullptr;
     // In place of process-wide values. CurrentFolder stands for the current directory: a
     // relative or root-relative group name opens inside it. Names in the output are
     // shortened against SimulatorRoot and DocumentFolder (see SaveSettings).

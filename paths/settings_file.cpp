@@ -98,6 +98,8 @@ EditorSettings ParseSettingsFile(const std::string& bytes) {
         std::u16string path;
         if (key == "window") {
             settings.HasWindow = ReadRect(value, settings.Window);
+        } else if (key == "plan") {
+            settings.HasPlanWindow = ReadRect(value, settings.PlanWindow);
         } else if (key == "maximized") {
             settings.Maximized = value == "1";
         } else if (key == "recent" && settings.RecentFiles.size() < MaxRecentFiles &&
@@ -108,14 +110,24 @@ EditorSettings ParseSettingsFile(const std::string& bytes) {
     return settings;
 }
 
+namespace {
+
+std::string RectLine(const char* key, const ScreenRect& r) {
+    return std::string(key) + "=" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
+           std::to_string(r.Right) + "," + std::to_string(r.Bottom) + "\r\n";
+}
+
+} // namespace
+
 std::string FormatSettingsFile(const EditorSettings& settings) {
     std::string bytes;
     if (settings.HasWindow) {
-        const ScreenRect& r = settings.Window;
-        bytes += "window=" + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
-                 std::to_string(r.Right) + "," + std::to_string(r.Bottom) + "\r\n";
+        bytes += RectLine("window", settings.Window);
     }
     bytes += settings.Maximized ? "maximized=1\r\n" : "maximized=0\r\n";
+    if (settings.HasPlanWindow) {
+        bytes += RectLine("plan", settings.PlanWindow);
+    }
     for (const std::u16string& path : settings.RecentFiles) {
         bytes += "recent=" + Utf16ToUtf8(path) + "\r\n";
     }

@@ -24,6 +24,8 @@ struct EditorSettings {
     bool HasWindow = false;
     ScreenRect Window;      // the window's frame when it is neither maximised nor minimised
     bool Maximized = false; // the window was maximised when it closed
+    bool HasPlanWindow = false;
+    ScreenRect PlanWindow;                   // the plan window's frame when it was last shown
     std::vector<std::u16string> RecentFiles; // newest first, full paths
 };
 

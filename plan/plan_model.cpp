@@ -122,7 +122,8 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
 
 bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
                         const std::u16string& currentFolder, ExportReportFunction report,
-                        void* reportContext, bool stopAtFailure) {
+                        void* reportContext, bool stopAtFailure, LoadNestedFunction load,
+                        void* loaderContext) {
     FlatCollector collector;
     collector.Target = &plan;
     bool complete = true;
@@ -139,6 +140,8 @@ bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
         job.ReportContext = reportContext;
         job.TakeEntries = TakeLevel;
         job.EntryReceiver = &collector;
+        job.LoadNested = load;
+        job.LoaderContext = loaderContext;
         if (FlattenInMemory(job))
             continue;
         complete = false;

@@ -46,7 +46,9 @@ void AddDocumentToPlan(Plan& plan, const GroupDocument& document, size_t source,
 // comes from and brought by its top-level group. The engine's reports go to report. With
 // stopAtFailure the first group that cannot be expanded ends it (false); otherwise that
 // group is added as PlanUnloadable and the others follow. currentFolder stands for the
-// current directory, as an export job's CurrentFolder.
+// current directory, as an export job's CurrentFolder. load, where given, reads the nested
+// files (ExportJob::LoadNested).
 bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
                         const std::u16string& currentFolder, ExportReportFunction report,
-                        void* reportContext, bool stopAtFailure);
+                        void* reportContext, bool stopAtFailure, LoadNestedFunction load = nullptr,
+                        void* loaderContext = nullptr);

@@ -8,6 +8,8 @@
 
 #include "document/loader.h"
 #include "plan/plan_captions.h"
+#include "plan/plan_drag.h"
+#include "plan/plan_scene.h"
 #include "plan/plan_view.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
@@ -237,6 +239,89 @@ bool FreeOfAll(const std::vector<CaptionBox>& taken, const CaptionBox& box) {
         if (box.Overlaps(other))
             return false;
     return true;
+}
+
+std::vector<PlanKind> KindsOf(const Plan& plan) {
+    std::vector<PlanKind> kinds;
+    for (const PlanEntry& e : plan.Entries)
+        kinds.push_back(e.Kind);
+    return kinds;
+}
+
+// The window's plan: what the groups hold beneath the document's own entries, the files read
+// once, and a group that cannot be expanded marked in place, without a message.
+TEST(PlanScene, NestedFilesAreReadOnceUntilAGroupNameChanges) {
+    ScratchFolder folder;
+    folder.Write("Mast.fzlgrp", Xml + Entry("Object", "0;5;0", "10;0;0", "Lampe.fzlobj") +
+                                    Entry("Object", "1;2;3", "0;30;0", "Schirm.fzlobj") +
+                                    "\r\n</GRUPPENOBJECT>");
+    folder.Write("Kaputt.fzlgrp", Xml + "<Object>");
+    GroupDocument d;
+    for (int i = 0; i < 2; ++i) {
+        d.IObjects.push_back(std::make_unique<ObjectEntry>());
+        d.IObjects.back()->Name = folder.File("Mast.fzlgrp");
+        d.IObjects.back()->Position = {10.0 * i, 0, 0};
+        d.IObjects.back()->Rotation = {30.0 * i, 0, 0};
+    }
+    d.Objects.push_back(std::make_unique<ObjectEntry>());
+    ToldMessages told;
+    PlanScene scene;
+    BuildPlanScene(scene, d, u"Bahnhof.fzlgrp", u"");
+    EXPECT_EQ(scene.FilesRead, 1u);
+    EXPECT_EQ(KindsOf(scene.Drawn),
+              (std::vector<PlanKind>{PlanObject, PlanObject, PlanObject, PlanObject, PlanObject,
+                                     PlanGroup, PlanGroup}));
+    EXPECT_EQ(scene.Drawn.Sources,
+              (std::vector<std::u16string>{u"Bahnhof.fzlgrp", folder.File("Mast.fzlgrp")}));
+    EXPECT_EQ(scene.Spots.size(), 7u);
+
+    // Moved and turned, the groups bring their entries where the export puts them, from the
+    // files read before.
+    d.IObjects[1]->Position = {-40, 1, 7};
+    d.IObjects[1]->Rotation = {-75, 5, 0};
+    folder.Write("Mast.fzlgrp", Xml + "\r\n</GRUPPENOBJECT>");
+    BuildPlanScene(scene, d, u"Bahnhof.fzlgrp", u"");
+    EXPECT_EQ(scene.FilesRead, 1u);
+    Plan flattened;
+    folder.Write("Mast.fzlgrp", Xml + Entry("Object", "0;5;0", "10;0;0", "Lampe.fzlobj") +
+                                    Entry("Object", "1;2;3", "0;30;0", "Schirm.fzlobj") +
+                                    "\r\n</GRUPPENOBJECT>");
+    AddFlattenedGroups(flattened, d, u"", nullptr, nullptr, true);
+    ASSERT_EQ(flattened.Entries.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(scene.Drawn.Entries[i].Position.x, flattened.Entries[i].Position.x) << i;
+        EXPECT_EQ(scene.Drawn.Entries[i].Position.z, flattened.Entries[i].Position.z) << i;
+        EXPECT_EQ(scene.Drawn.Entries[i].Heading, flattened.Entries[i].Heading) << i;
+        EXPECT_TRUE(BroughtBy(scene.Drawn.Entries[i], {EntryArray::IObjects, i / 2}));
+    }
+
+    // Another name: every file is read anew; the broken and the missing one are marked.
+    d.IObjects[0]->Name = folder.File("Kaputt.fzlgrp");
+    d.IObjects[1]->Name = folder.File("Fehlt.fzlgrp");
+    BuildPlanScene(scene, d, u"Bahnhof.fzlgrp", u"");
+    EXPECT_EQ(scene.FilesRead, 3u);
+    EXPECT_EQ(KindsOf(scene.Drawn),
+              (std::vector<PlanKind>{PlanObject, PlanUnloadable, PlanUnloadable}));
+    EXPECT_EQ(ToldMessages::All, u"");
+}
+
+TEST(PlanDrag, MovesInXAndZAndTurnsTheYawInWholeDegrees) {
+    const Vec3 moved = DraggedPosition({1, 2, 3}, 10, 10, 12.5, 7);
+    EXPECT_EQ(moved.x, 3.5);
+    EXPECT_EQ(moved.y, 2);
+    EXPECT_EQ(moved.z, 0);
+    struct Case {
+        double Start, FromX, FromZ, ToX, ToZ, Yaw;
+    } cases[] = {
+        {0, 0, 1, 1, 0, 90},         // a quarter turn towards +x
+        {0, 0, 1, -1, 0, -90},       // and back
+        {12.4, 0, 1, 0, 2, 12},      // no sweep: whole degrees
+        {170, 0, 1, 0.364, 1, -170}, // through 180
+        {-170, 0, 1, -0.364, 1, 170}, {0, 0, 1, 0, -1, 180},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TurnedYaw(c.Start, 0, 0, c.FromX, c.FromZ, c.ToX, c.ToZ), c.Yaw) << c.Start;
+    EXPECT_EQ(TurnedYaw(5, 100, 100, 100, 101, 101, 100), 95); // about the entry's own place
 }
 
 TEST(PlanCaptions, TheIndexAnswersAsComparingEveryBoxTaken) {

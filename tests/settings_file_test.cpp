@@ -21,10 +21,12 @@ TEST(SettingsFileTest, WritesKeyValueLinesAndReadsThemBack) {
     settings.HasWindow = true;
     settings.Window = {-1200, 40, -500, 760};
     settings.Maximized = true;
+    settings.HasPlanWindow = true;
+    settings.PlanWindow = {10, 20, 610, 520};
     settings.RecentFiles = {u"C:\\Szenen\\Bahnhöfe Süd.fzlgrp", u"D:\\a=b.efzlgrp"};
     ASSERT_TRUE(WriteSettingsFile(settings));
     EXPECT_EQ(folder.Read("settings.cfg"), "window=-1200,40,-500,760\r\nmaximized=1\r\n"
-                                           "recent=C:\\Szenen\\Bahnh\xC3\xB6"
+                                           "plan=10,20,610,520\r\nrecent=C:\\Szenen\\Bahnh\xC3\xB6"
                                            "fe S\xC3\xBC"
                                            "d.fzlgrp\r\nrecent=D:\\a=b.efzlgrp\r\n");
     const EditorSettings read = ReadSettingsFile();
@@ -32,6 +34,8 @@ TEST(SettingsFileTest, WritesKeyValueLinesAndReadsThemBack) {
     EXPECT_TRUE(read.HasWindow);
     EXPECT_TRUE(read.Window == settings.Window);
     EXPECT_TRUE(read.Maximized);
+    EXPECT_TRUE(read.HasPlanWindow);
+    EXPECT_TRUE(read.PlanWindow == settings.PlanWindow);
     EXPECT_EQ(read.RecentFiles, settings.RecentFiles);
 }
 
