@@ -3,6 +3,7 @@
 #include "app/document_changes.h"
 #include "app/later_dialogs.h"
 #include "app/recent_files.h"
+#include "app/plan_window.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "app/window_layout.h"
@@ -104,6 +105,7 @@ void UpdateCaption(const std::u16string& title) {
         FillText(TextCaptionFormat,
                  {TextProgramName, Modified && DocumentOpen ? TextChangedMark + shown : shown});
     SetWindowTextW(MainWindow, W(caption));
+    UpdatePlanCaption();
 }
 
 int SavePrompt(const std::u16string& title) {

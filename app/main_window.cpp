@@ -11,6 +11,7 @@
 #include "app/entry_panel.h"
 #include "app/file_drop.h"
 #include "app/later_dialogs.h"
+#include "app/plan_window.h"
 #include "app/recent_files.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
@@ -48,7 +49,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     const EditorSettings stored = Settings;
     CurrentDocument = GroupDocument{};
     DocumentEdits.Document = &CurrentDocument;
-    DocumentEdits.Listeners = {OnDocumentChanged};
+    DocumentEdits.Listeners = {OnDocumentChanged, OnPlanDocumentChanged};
     AppInstance = creation->hInstance;
     CurrentTitle = TextStartTitle;
 
@@ -68,9 +69,10 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* creation) {
     // place is moved wholly onto a monitor.
     RECT frame{};
     GetWindowRect(window, &frame);
-    PlaceWindow(window, stored.HasWindow
-                            ? stored.Window
-                            : ScreenRect{frame.left, frame.top, frame.right, frame.bottom});
+    PlaceWindow(window,
+                stored.HasWindow ? stored.Window
+                                 : ScreenRect{frame.left, frame.top, frame.right, frame.bottom},
+                MinimumWindowSize(window));
     ShowRecentFiles();
     DragAcceptFiles(window, TRUE);
 
@@ -147,6 +149,7 @@ bool OnCommand(WORD id, WORD code, LRESULT& result) {
     case IDM_PASTE:             OnPasteEntry(); break;
     case IDM_UNDO:              OnUndo(); break;
     case IDM_REDO:              OnRedo(); break;
+    case IDM_PLAN:              TogglePlanWindow(); break;
     case IDC_ENTRY_LIST:        OnEntryListNotify(code); break;
     case IDC_ADD_ENTRY:         OnAddEntry(); break;
     case IDC_REMOVE_ENTRY:      OnRemoveEntry(); break;
@@ -168,6 +171,7 @@ void OnClose(HWND window) {
 }
 
 void OnDestroy(HWND window) {
+    ClosePlanWindow();
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
@@ -200,6 +204,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam)); break;
     case WM_COMMAND:
+        if (lParam == 0) { // a menu item or a key: never with an entry dragged half way
+            CancelPlanDrag();
+        }
         if (OnCommand(LOWORD(wParam), HIWORD(wParam), result)) {
             return result;
         }

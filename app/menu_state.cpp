@@ -1,5 +1,6 @@
 #include "app/entry_commands.h"
 
+#include "app/plan_window.h"
 #include "app/shell_state.h"
 #include "resources/resource.h"
 
@@ -12,5 +13,7 @@ void UpdateMenuState(HMENU menu) {
     EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDM_REDO, MF_BYCOMMAND | (canRedo ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(menu, IDM_COPY, MF_BYCOMMAND | (canCopy ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menu, IDM_PLAN,
+                  MF_BYCOMMAND | (PlanWindow != nullptr ? MF_CHECKED : MF_UNCHECKED));
     EnableMenuItem(menu, IDM_PASTE, MF_BYCOMMAND | (canPaste ? MF_ENABLED : MF_GRAYED));
 }

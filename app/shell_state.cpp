@@ -1,5 +1,7 @@
 #include "app/shell_state.h"
 
+#include "app/plan_window.h"
+
 #include <new>
 #include <vector>
 
@@ -27,6 +29,7 @@ HWND EntryList = nullptr;
 HWND AddButton = nullptr;
 HWND RemoveButton = nullptr;
 HWND EntryPanel = nullptr;
+HWND PlanWindow = nullptr;
 HFONT ListFont = nullptr;
 IMalloc* ShellAllocator = nullptr;
 
@@ -41,6 +44,7 @@ void RefreshPanel() {
     if (EntryPanel != nullptr) {
         SendMessageW(EntryPanel, UM_REFRESHENTRY, 0, 0);
     }
+    ShowPlanSelection();
 }
 
 // The panel must not go on editing an entry whose line is gone.

@@ -43,6 +43,7 @@ extern HWND EntryList;
 extern HWND AddButton;
 extern HWND RemoveButton;
 extern HWND EntryPanel; // null while no panel exists
+extern HWND PlanWindow; // null while the plan window is not shown
 extern HFONT ListFont;  // shared with the fields of the dialogs
 extern IMalloc* ShellAllocator;
 
@@ -53,7 +54,7 @@ extern IMalloc* ShellAllocator;
 bool RefillEntryList();
 // Shows the lines whose text changed since the list was filled; the selection stays.
 void UpdateEntryLines();
-// Tells the panel, if there is one, to show the selected entry anew.
+// Tells the panel, if there is one, and the plan window to show the selected entry anew.
 void RefreshPanel();
 // Empties the entry list; no line is selected afterwards.
 void ClearEntryList();

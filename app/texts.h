@@ -34,6 +34,15 @@ inline constexpr char16_t TextRecentFileGone[] = u"%s existiert nicht mehr.";
 inline constexpr char16_t TextExportTitle[] = u"Exportieren";
 inline constexpr const char16_t* TextAddTitle = TextAddButton;
 
+// The plan window.
+inline constexpr char16_t TextPlanTitle[] = u"Lageplan";
+inline constexpr char16_t TextPlanStatus[] = u"x: %s m    z: %s m    Maßstab: 1 m = %s Pixel";
+inline constexpr char16_t TextPlanFit[] = u"Alles zeigen\tPos1";
+inline constexpr char16_t TextPlanSaveSvg[] = u"Als SVG speichern…";
+inline constexpr char16_t TextPlanSaveSvgTitle[] = u"Als SVG speichern";
+inline constexpr char16_t TextPlanDefaultName[] = u"Lageplan.svg";
+inline constexpr char16_t FilterSvg[] = u"SVG-Bilder (*.svg)\0*.svg\0";
+
 inline constexpr char16_t TextHelpFile[] = u"Readme.pdf";
 inline constexpr char16_t TextOpenVerb[] = u"open";
 

@@ -175,13 +175,12 @@ void FitWindowToContents(HWND window) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PlaceWindow(HWND window, const ScreenRect& frame) {
+void PlaceWindow(HWND window, const ScreenRect& frame, SIZE smallest) {
     const RECT wanted{frame.Left, frame.Top, frame.Right, frame.Bottom};
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    const SIZE smallest = MinimumWindowSize(window);
     const ScreenRect shown = FitIntoArea(frame, {work.left, work.top, work.right, work.bottom},
                                          smallest.cx, smallest.cy);
     SetWindowPos(window, nullptr, shown.Left, shown.Top, shown.Right - shown.Left,

@@ -27,5 +27,5 @@ SIZE MinimumWindowSize(HWND window);
 // allows (but never below the smallest size), at its place.
 void FitWindowToContents(HWND window);
 // Puts the window at a remembered frame, moved onto the nearest monitor's work area and
-// shrunk to it (not below the smallest size), so that it can always be seen and grabbed.
-void PlaceWindow(HWND window, const ScreenRect& frame);
+// shrunk to it (not below smallest), so that it can always be seen and grabbed.
+void PlaceWindow(HWND window, const ScreenRect& frame, SIZE smallest);

@@ -32,14 +32,9 @@ bool Flatten(Plan& plan, const GroupDocument& document, std::u16string out, cons
     return AddFlattenedGroups(plan, document, currentFolder, OnReport, &out, true);
 }
 
-bool WriteSvg(const std::u16string& path, const std::string& svg) {
-    OutputFile file;
-    if (CreateOutputFile(path, file) && WriteOutputFile(file, svg.data(), svg.size())) {
-        if (CommitOutputFile(file))
-            return true;
-    } else {
-        DiscardOutputFile(file);
-    }
+bool WriteSvg(const std::u16string& path, const Plan& plan) {
+    if (WritePlanSvg(path, plan))
+        return true;
     PrintError(FillText(Texts::ExportCannotCreate, {path}) + u": " + LastSystemErrorText());
     return false;
 }
@@ -63,7 +58,7 @@ int Draw(const std::u16string& in, const std::u16string& out, const CommandLine&
     std::u16string note = UndrawnNote(plan);
     if (!note.empty())
         PrintError(note);
-    return WriteSvg(out, PlanSvg(plan)) ? ExitOk : ExitFailed;
+    return WriteSvg(out, plan) ? ExitOk : ExitFailed;
 }
 
 } // namespace

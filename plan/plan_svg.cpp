@@ -7,6 +7,7 @@
 #include "document/numbers.h"
 #include "plan/plan_captions.h"
 #include "plan/plan_view.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -109,17 +110,11 @@ size_t CharacterCount(const std::u16string& text) {
     return count;
 }
 
-const char* Colour(const Plan& plan, const PlanEntry& e) {
-    if (plan.Sources.size() > 1)
-        return SourceColours[e.Source % (sizeof SourceColours / sizeof *SourceColours)];
-    return KindColours[e.Kind];
-}
-
 void Entry(std::string& svg, const Plan& plan, const PlanView& v, const PlanEntry& e,
            CaptionIndex& captions) {
     double x = v.X(e.Position.x);
     double y = v.Y(e.Position.z);
-    const char* colour = Colour(plan, e);
+    const char* colour = PlanEntryColour(plan, e);
     std::u16string shown = !e.Name.empty() ? e.Name : u"\u201E" + e.Caption + u"\u201C";
     svg += "<g class=\"entry\"><title>" + Xml(shown) + " (" + Short(e.Position.x) + "; " +
            Short(e.Position.y) + "; " + Short(e.Position.z) + ")</title>";
@@ -193,16 +188,13 @@ void KindKey(std::string& svg, const PlanView& v) {
            "\u25C7 Beschriftung   \u2014 Blickrichtung</text>\n</g>\n";
 }
 
-// A step of 1, 2 or 5 times a power of ten, at least minimum.
-double GridStep(double minimum) {
-    double power = std::pow(10.0, std::floor(std::log10(minimum)));
-    for (double factor : {1.0, 2.0, 5.0, 10.0})
-        if (factor * power >= minimum * (1 - 1e-12))
-            return factor * power;
-    return 10 * power;
-}
-
 } // namespace
+
+const char* PlanEntryColour(const Plan& plan, const PlanEntry& e) {
+    if (plan.Sources.size() > 1)
+        return SourceColours[e.Source % (sizeof SourceColours / sizeof *SourceColours)];
+    return KindColours[e.Kind];
+}
 
 std::u16string UndrawnNote(const Plan& plan) {
     size_t count = 0;
@@ -217,7 +209,7 @@ std::u16string UndrawnNote(const Plan& plan) {
 
 std::string PlanSvg(const Plan& plan) {
     PlanView v = FitPlanView(plan, PlotWidth, PlotHeight, Margin, Margin + TitleHeight);
-    double step = GridStep(60 / v.Scale); // grid lines at least 60 pixels apart
+    double step = PlanGridStep(60 / v.Scale); // grid lines at least 60 pixels apart
     bool legend = plan.Sources.size() > 1;
     double width = v.Left + v.Width() + Margin + (legend ? LegendWidth : 0);
     double height = v.Top + v.Height() + FooterHeight + 16;
@@ -254,4 +246,13 @@ std::string PlanSvg(const Plan& plan) {
         Legend(svg, plan, v);
     svg += "</svg>\n";
     return svg;
+}
+
+bool WritePlanSvg(const std::u16string& path, const Plan& plan) {
+    const std::string svg = PlanSvg(plan);
+    OutputFile file;
+    if (CreateOutputFile(path, file) && WriteOutputFile(file, svg.data(), svg.size()))
+        return CommitOutputFile(file);
+    DiscardOutputFile(file);
+    return false;
 }

@@ -59,6 +59,14 @@ PlanView FitPlanView(const Plan& plan, double width, double height, double left,
     return v;
 }
 
+double PlanGridStep(double minimum) {
+    double power = std::pow(10.0, std::floor(std::log10(minimum)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0})
+        if (factor * power >= minimum * (1 - 1e-12))
+            return factor * power;
+    return 10 * power;
+}
+
 void ZoomPlanView(PlanView& view, double factor, double px, double py) {
     const double width = view.Width(), height = view.Height();
     const double x = view.MetresX(px), z = view.MetresZ(py);

@@ -32,6 +32,9 @@ struct PlanView {
 // (left, top).
 PlanView FitPlanView(const Plan& plan, double width, double height, double left, double top);
 
+// The distance of grid lines: 1, 2 or 5 times a power of ten metres, at least minimum.
+double PlanGridStep(double minimum);
+
 // factor > 1 enlarges; the metres under pixel (px, py) stay under it. The surface keeps its
 // size in pixels.
 void ZoomPlanView(PlanView& view, double factor, double px, double py);

@@ -18,6 +18,10 @@
 #define IDM_PASTE 32023
 #define IDM_UNDO 32030
 #define IDM_REDO 32031
+#define IDM_PLAN 32032
+// The plan window's context menu
+#define IDM_PLAN_FIT 32033
+#define IDM_PLAN_SVG 32034
 // The recent files in "Datei", newest first; as many ids as MaxRecentFiles.
 #define IDM_RECENT_FIRST 32040
 

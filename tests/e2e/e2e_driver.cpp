@@ -335,6 +335,26 @@ std::string Run(const std::wstring& program, const std::wstring& file,
     if (!SaveScreen(main, shots + L"\\zellora_large.bmp")) {
         return fail("cannot write the screenshot");
     }
+    // The plan window beside it, the linden tree still selected; Strg+L closes it again.
+    PostMessageW(main, WM_COMMAND, IDM_PLAN, 0);
+    HWND plan = WaitForWindow(process.dwProcessId, L"ZelloraLageplan", main);
+    if (plan == nullptr || !WaitForCaption(plan, L"Lageplan - " + title)) {
+        return fail("no plan window");
+    }
+    SetWindowPos(plan, nullptr, 230, 40, 760, 560, SWP_NOZORDER);
+    RedrawWindow(plan, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(1000);
+    if (!SaveScreen(plan, shots + L"\\zellora_plan.bmp")) {
+        return fail("cannot write the screenshot");
+    }
+    PostMessageW(main, WM_COMMAND, IDM_PLAN, 0);
+    for (int tenths = 0; IsWindow(plan) && tenths < 100; ++tenths) {
+        Sleep(100);
+    }
+    if (IsWindow(plan)) {
+        return fail("the plan window stayed");
+    }
     PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, 'd');
     if (WaitForWindow(process.dwProcessId, L"#32768", nullptr) == nullptr) {
         return fail("Alt+D opened no menu");

@@ -4,7 +4,7 @@
 # station exported from the editor's menu must be byte for byte what the Windows
 # zellora-cli.exe writes for it. Keeps screenshots of the window, the paths dialog, the
 # about box and the export dialog as OUT_DIR/zellora.png, paths.png, about.png, export.png,
-# and of the enlarged window as zellora_large.png.
+# of the enlarged window as zellora_large.png and of the plan window as zellora_plan.png.
 #
 # e2e_test.sh BIN_DIR SOURCE_DIR OUT_DIR
 set -euo pipefail
@@ -70,7 +70,7 @@ ZELLORA_WINE_TIMEOUT=180 "$src/scripts/wine-run" explorer /desktop=zellora,1024x
   "$(windows_path "$work/result.txt")" "$(windows_path "$work/out/editor.fzlgrp")" \
   "$(windows_path "$large/Gross.fzlgrp")" "$(windows_path "$work/out/gross.fzlgrp")" || true
 
-for shot in zellora zellora_large paths about export; do
+for shot in zellora zellora_large zellora_plan paths about export; do
   if [ -f "$work/$shot.bmp" ]; then
     convert "$work/$shot.bmp" "$out/$shot.png"
     echo "screenshot: $out/$shot.png"

@@ -159,10 +159,11 @@ std::u16string MenuText(HMENU menu, UINT position) {
 TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"Zellora");
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 3);
+    ASSERT_EQ(GetMenuItemCount(menu), 4);
     EXPECT_EQ(MenuText(menu, 0), u"&Datei");
     EXPECT_EQ(MenuText(menu, 1), u"&Bearbeiten");
-    EXPECT_EQ(MenuText(menu, 2), u"&Hilfe");
+    EXPECT_EQ(MenuText(menu, 2), u"&Ansicht");
+    EXPECT_EQ(MenuText(menu, 3), u"&Hilfe");
     struct Item {
         int Menu;
         UINT Id;
@@ -185,10 +186,12 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
         {1, IDM_ADJUST_PATHS, u"&Pfade anpassen", 0},
         {1, IDM_OPEN_AFTER_EXPORT, u"&Datei nach Exportieren öffnen", MF_CHECKED},
         {1, IDM_EXPORT, u"E&xportieren\tStrg+E", 0},
-        {2, IDM_HELP, u"&Hilfe", 0},
-        {2, IDM_INFO, u"&Info...", 0},
+        {2, IDM_PLAN, u"&Lageplan\tStrg+L", 0},
+        {3, IDM_HELP, u"&Hilfe", 0},
+        {3, IDM_INFO, u"&Info...", 0},
     };
-    int position[3] = {};
+    EXPECT_EQ(IDM_PLAN, 32032);
+    int position[4] = {};
     for (const Item& item : items) {
         HMENU popup = GetSubMenu(menu, item.Menu);
         const UINT at = UINT(position[item.Menu]++);
@@ -201,7 +204,7 @@ TEST(Resources, MenuHoldsTheCommandsWithTheirTextsAndStates) {
         EXPECT_EQ(GetMenuItemID(popup, int(at)), item.Id);
         EXPECT_EQ(state & (MF_GRAYED | MF_CHECKED | MF_SEPARATOR), item.State) << Narrow(item.Text);
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, i)), position[i]);
     }
     DestroyMenu(menu);
@@ -241,8 +244,8 @@ TEST(Resources, AcceleratorsAreCtrlKeys) {
     ACCEL keys[16] = {};
     const int count = CopyAcceleratorTableW(table, keys, 16);
     const std::vector<std::pair<WORD, WORD>> expected = {
-        {'N', IDM_NEW},  {'O', IDM_OPEN}, {'S', IDM_SAVE},   {'C', IDM_COPY},    {'V', IDM_PASTE},
-        {'Z', IDM_UNDO}, {'Y', IDM_REDO}, {'E', IDM_EXPORT}, {'I', IDM_IGNORED},
+        {'N', IDM_NEW},  {'O', IDM_OPEN}, {'S', IDM_SAVE},   {'C', IDM_COPY}, {'V', IDM_PASTE},
+        {'Z', IDM_UNDO}, {'Y', IDM_REDO}, {'E', IDM_EXPORT}, {'L', IDM_PLAN}, {'I', IDM_IGNORED},
     };
     ASSERT_EQ(size_t(count), expected.size());
     for (int i = 0; i < count; ++i) {
