@@ -36,7 +36,7 @@ struct EntryDrag {
     POINT Press{};
     double AnchorX = 0, AnchorZ = 0;
     Vec3 AnchorPosition;
-    double AnchorYaw = 0;
+    double AnchorYaw = 0, AnchorHeading = 0;
     Vec3 BeforePosition, BeforeRotation;
     Vec3 Position, Rotation;
 };
@@ -247,13 +247,15 @@ void BeginDrag(ListLine entry, POINT at) {
     SetCapture(PlanWindow);
 }
 
-// From here on the cursor's way moves the entry, or with turning turns it.
+// From here on the cursor's way moves the entry, or with turning its heading points at the
+// cursor.
 void Anchor(EntryDrag& drag, POINT at, bool turning) {
     drag.Turning = turning;
     drag.AnchorX = State.View.MetresX(at.x);
     drag.AnchorZ = State.View.MetresZ(at.y);
     drag.AnchorPosition = drag.Position;
     drag.AnchorYaw = drag.Rotation.x;
+    drag.AnchorHeading = PlanHeading(drag.Rotation);
 }
 
 void FollowDrag(POINT at, bool turning) {
@@ -270,8 +272,8 @@ void FollowDrag(POINT at, bool turning) {
     }
     const double x = State.View.MetresX(at.x), z = State.View.MetresZ(at.y);
     if (turning) {
-        drag.Rotation.x = TurnedYaw(drag.AnchorYaw, drag.Position.x, drag.Position.z, drag.AnchorX,
-                                    drag.AnchorZ, x, z);
+        drag.Rotation.x =
+            TurnedYaw(drag.AnchorYaw, drag.AnchorHeading, drag.Position.x, drag.Position.z, x, z);
     } else {
         drag.Position = DraggedPosition(drag.AnchorPosition, drag.AnchorX, drag.AnchorZ, x, z);
     }

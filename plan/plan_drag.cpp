@@ -15,11 +15,12 @@ Vec3 DraggedPosition(const Vec3& start, double fromX, double fromZ, double toX, 
     return {start.x + (toX - fromX), start.y, start.z + (toZ - fromZ)};
 }
 
-double TurnedYaw(double startYaw, double pivotX, double pivotZ, double fromX, double fromZ,
-                 double toX, double toZ) {
-    const double swept =
-        Bearing(toX - pivotX, toZ - pivotZ) - Bearing(fromX - pivotX, fromZ - pivotZ);
-    double yaw = std::round(startYaw + swept);
+double TurnedYaw(double startYaw, double startHeading, double pivotX, double pivotZ, double toX,
+                 double toZ) {
+    if (toX == pivotX && toZ == pivotZ)
+        return startYaw;
+    const double heading = std::isfinite(startHeading) ? startHeading : startYaw;
+    double yaw = std::round(startYaw + Bearing(toX - pivotX, toZ - pivotZ) - heading);
     if (!std::isfinite(yaw))
         return startYaw;
     yaw = std::fmod(yaw, 360.0);

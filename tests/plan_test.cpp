@@ -311,17 +311,19 @@ TEST(PlanDrag, MovesInXAndZAndTurnsTheYawInWholeDegrees) {
     EXPECT_EQ(moved.y, 2);
     EXPECT_EQ(moved.z, 0);
     struct Case {
-        double Start, FromX, FromZ, ToX, ToZ, Yaw;
+        double Yaw, Heading, ToX, ToZ, Turned;
     } cases[] = {
-        {0, 0, 1, 1, 0, 90},         // a quarter turn towards +x
-        {0, 0, 1, -1, 0, -90},       // and back
-        {12.4, 0, 1, 0, 2, 12},      // no sweep: whole degrees
-        {170, 0, 1, 0.364, 1, -170}, // through 180
-        {-170, 0, 1, -0.364, 1, 170}, {0, 0, 1, 0, -1, 180},
+        {0, 0, 1, 0, 90},                 // a quarter turn towards +x
+        {0, 0, -1, 0, -90},               // and the other way
+        {12.4, 0, 0, 1, 12},              // no turn: whole degrees
+        {170, 170, -0.174, -0.985, -170}, // through 180
+        {30, 210, 0, -1, 0},              // a heading that is not the yaw
+        {5, 5, 0, 0, 5},                  // the cursor on the entry
+        {0, 0, 0, -1, 180},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TurnedYaw(c.Start, 0, 0, c.FromX, c.FromZ, c.ToX, c.ToZ), c.Yaw) << c.Start;
-    EXPECT_EQ(TurnedYaw(5, 100, 100, 100, 101, 101, 100), 95); // about the entry's own place
+        EXPECT_EQ(TurnedYaw(c.Yaw, c.Heading, 0, 0, c.ToX, c.ToZ), c.Turned) << c.Yaw;
+    EXPECT_EQ(TurnedYaw(5, 5, 100, 100, 101, 100), 90); // about the entry's own place
 }
 
 TEST(PlanCaptions, TheIndexAnswersAsComparingEveryBoxTaken) {
