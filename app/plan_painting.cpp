@@ -1,13 +1,13 @@
 #include "app/plan_painting.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
 #include "document/numbers.h"
 #include "plan/plan_captions.h"
+#include "plan/plan_raster.h"
 #include "plan/plan_scene.h"
 #include "plan/plan_svg.h"
 #include "platform/wide.h"
@@ -21,31 +21,9 @@ const COLORREF AxisTextColour = RGB(0x6b, 0x75, 0x80);
 const COLORREF SelectionColour = RGB(0xff, 0xa0, 0x00);
 
 COLORREF ColourOf(const char* hex) {
-    const unsigned long rgb = std::strtoul(hex + 1, nullptr, 16);
+    const uint32_t rgb = RasterColour(hex);
     return RGB((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
 }
-
-// The pens of one paint, made once per colour; the plan uses a handful of colours.
-struct PenBox {
-    struct Kept {
-        const char* Hex;
-        HPEN Pen;
-    };
-    std::vector<Kept> Pens;
-    int Width = 2;
-
-    HPEN For(const char* hex) {
-        for (const Kept& kept : Pens)
-            if (kept.Hex == hex)
-                return kept.Pen;
-        Pens.push_back({hex, CreatePen(PS_SOLID, Width, ColourOf(hex))});
-        return Pens.back().Pen;
-    }
-    ~PenBox() {
-        for (const Kept& kept : Pens)
-            DeleteObject(kept.Pen);
-    }
-};
 
 int Scaled(int pixels, UINT dpi) {
     return MulDiv(pixels, int(dpi), 96);
@@ -104,26 +82,6 @@ void ScaleBar(HDC dc, const RECT& area, const PlanView& v, double step, UINT dpi
     ShowText(dc, x + length + Scaled(8, dpi), y + Scaled(4, dpi), Metres(step) + u" m");
 }
 
-void Mark(HDC dc, PlanKind kind, int x, int y, int r, COLORREF colour) {
-    SetDCBrushColor(dc, kind == PlanObject || kind == PlanGroup ? colour : RGB(255, 255, 255));
-    switch (kind) {
-    case PlanObject: Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1); break;
-    case PlanGroup: Rectangle(dc, x - r, y - r, x + r + 1, y + r + 1); break;
-    case PlanLabel: {
-        const POINT diamond[] = {{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}};
-        Polygon(dc, diamond, 4);
-        break;
-    }
-    case PlanUnloadable: // crossed: the group's file could not be read
-        Rectangle(dc, x - r, y - r, x + r + 1, y + r + 1);
-        MoveToEx(dc, x - r, y - r, nullptr);
-        LineTo(dc, x + r, y + r);
-        MoveToEx(dc, x + r, y - r, nullptr);
-        LineTo(dc, x - r, y + r);
-        break;
-    }
-}
-
 size_t CharacterCount(const std::u16string& text) {
     size_t count = 0;
     for (char16_t c : text)
@@ -133,33 +91,30 @@ size_t CharacterCount(const std::u16string& text) {
 
 } // namespace
 
-void PaintPlan(HDC dc, const RECT& area, const Plan& plan, const PlanView& view, ListLine selected,
-               UINT dpi) {
+void PaintPlan(HDC dc, RasterSurface& pixels, const RECT& area, const Plan& plan,
+               const PlanView& view, ListLine selected, UINT dpi) {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
     const double step = PlanGridStep(Scaled(60, dpi) / view.Scale);
     Grid(dc, area, view, step, dpi);
 
-    const int r = Scaled(4, dpi), stroke = Scaled(16, dpi);
+    const int r = Scaled(4, dpi), stroke = Scaled(16, dpi), width = Scaled(2, dpi);
     const std::vector<size_t> visible = VisiblePlanEntries(plan, view, stroke);
-    PenBox headings;
-    headings.Width = Scaled(2, dpi);
-    SelectObject(dc, GetStockObject(DC_BRUSH));
     std::vector<POINT> at(visible.size());
+    GdiFlush(); // what the system drew is in the pixels before the marks go on top
     for (size_t k = 0; k < visible.size(); ++k) {
         const PlanEntry& e = plan.Entries[visible[k]];
-        const char* hex = PlanEntryColour(plan, e);
+        const uint32_t colour = RasterColour(PlanEntryColour(plan, e));
         const int x = int(std::lround(view.X(e.Position.x)));
         const int y = int(std::lround(view.Y(e.Position.z)));
         at[k] = {x, y};
-        SelectObject(dc, headings.For(hex));
+        const int px = x - area.left, py = y - area.top;
         if (std::isfinite(e.Heading)) {
             const double radians = e.Heading * 3.14159265358979323846 / 180;
-            MoveToEx(dc, x, y, nullptr);
-            LineTo(dc, x + int(std::lround(std::sin(radians) * stroke)),
-                   y - int(std::lround(std::cos(radians) * stroke)));
+            RasterStroke(pixels, px, py, px + int(std::lround(std::sin(radians) * stroke)),
+                         py - int(std::lround(std::cos(radians) * stroke)), width, colour);
         }
-        Mark(dc, e.Kind, x, y, r, ColourOf(hex));
+        RasterMark(pixels, e.Kind, px, py, r, colour);
     }
 
     if (selected.Array != EntryArray::None) {

@@ -189,7 +189,9 @@ void ShowDraggedEntry(const Vec3& position, const Vec3& rotation) {
     }
     *p = position;
     *r = rotation;
-    State.Stale = true;
+    if (!State.Stale) {
+        RebuildPlanEntry(State.Scene, CurrentDocument, State.Drag.Target, SimulatorRoot);
+    }
     RefreshPanel();
     Redraw();
 }
@@ -202,6 +204,7 @@ void EndDrag(bool keep) {
     State.Dragging = false;
     const EntryDrag drag = State.Drag;
     ShowDraggedEntry(drag.BeforePosition, drag.BeforeRotation);
+    State.Stale = true; // the whole scene in its order again
     if (GetCapture() == PlanWindow) {
         ReleaseCapture();
     }
@@ -375,11 +378,26 @@ void OnPaint(HWND window) {
     const int height = std::max(1L, area.bottom - area.top);
     // Drawn off screen and shown at once: the picture never flickers.
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP surface = CreateCompatibleBitmap(dc, width, height);
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // rows from the top
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP surface = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (surface == nullptr || bits == nullptr) {
+        DeleteDC(memory);
+        EndPaint(window, &paint);
+        return;
+    }
+    RasterSurface pixels{static_cast<uint32_t*>(bits), width, height};
     HGDIOBJ oldSurface = SelectObject(memory, surface);
     HGDIOBJ oldFont = SelectObject(memory, State.Font);
     SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
-    PaintPlan(memory, area, State.Scene.Drawn, State.View, SelectedEntry(), WindowDpi(window));
+    PaintPlan(memory, pixels, area, State.Scene.Drawn, State.View, SelectedEntry(),
+              WindowDpi(window));
     SetViewportOrgEx(memory, 0, 0, nullptr);
     BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, oldFont);

@@ -126,6 +126,10 @@ bool AddFlattenedGroups(Plan& plan, const GroupDocument& document,
                         void* loaderContext) {
     FlatCollector collector;
     collector.Target = &plan;
+    // Group files the plan has already keep their colour; the first source is the drawn
+    // document itself.
+    for (size_t i = 1; i < plan.Sources.size(); ++i)
+        collector.SourceIndex.emplace(FoldCase(LexicallyNormalised(plan.Sources[i])), i);
     bool complete = true;
     for (size_t i = 0; i < document.IObjects.size(); ++i) {
         // Expanded one by one, so that each flattened entry knows the group that brings it.

@@ -1,5 +1,6 @@
 #include "plan/plan_scene.h"
 
+#include <algorithm>
 #include <new>
 #include <unordered_set>
 
@@ -44,24 +45,20 @@ bool BroughtBy(const PlanEntry& entry, ListLine top) {
     return SameEntry(entry.Top, top);
 }
 
-void BuildPlanScene(PlanScene& scene, const GroupDocument& document, const std::u16string& title,
-                    const std::u16string& currentFolder) {
-    std::vector<std::u16string> names = GroupNamesOf(document, currentFolder);
-    if (names != scene.GroupNames) {
-        scene.NestedFiles.clear();
-        scene.GroupNames = std::move(names);
-    }
+namespace {
+
+// The document's entries over what its groups hold, the sources following those given.
+Plan DrawnEntriesOf(PlanScene& scene, const GroupDocument& document,
+                    std::vector<std::u16string> sources, const std::u16string& currentFolder) {
     Plan nested;
-    nested.Sources.push_back(title);
+    nested.Sources = std::move(sources);
     AddFlattenedGroups(nested, document, currentFolder, nullptr, nullptr, false, LoadKept, &scene);
     Plan own;
     AddDocumentToPlan(own, document, 0, true);
 
     std::unordered_set<size_t> unloadable;
-    Plan& drawn = scene.Drawn;
-    drawn.Title = title;
+    Plan drawn;
     drawn.Sources = std::move(nested.Sources);
-    drawn.Entries.clear();
     drawn.Entries.reserve(nested.Entries.size() + own.Entries.size());
     // What the groups hold lies beneath the document's own entries, which a click prefers.
     for (PlanEntry& e : nested.Entries) {
@@ -75,5 +72,44 @@ void BuildPlanScene(PlanScene& scene, const GroupDocument& document, const std::
             e.Kind = PlanUnloadable;
         drawn.Entries.push_back(std::move(e));
     }
-    scene.Spots = LocatePlanEntries(drawn);
+    return drawn;
+}
+
+} // namespace
+
+void BuildPlanScene(PlanScene& scene, const GroupDocument& document, const std::u16string& title,
+                    const std::u16string& currentFolder) {
+    std::vector<std::u16string> names = GroupNamesOf(document, currentFolder);
+    if (names != scene.GroupNames) {
+        scene.NestedFiles.clear();
+        scene.GroupNames = std::move(names);
+    }
+    scene.Drawn = DrawnEntriesOf(scene, document, {title}, currentFolder);
+    scene.Drawn.Title = title;
+    scene.Spots = LocatePlanEntries(scene.Drawn);
+}
+
+void RebuildPlanEntry(PlanScene& scene, const GroupDocument& document, ListLine entry,
+                      const std::u16string& currentFolder) {
+    GroupDocument one;
+    const size_t i = entry.Index;
+    if (entry.Array == EntryArray::Fonts && i < document.Fonts.size() && document.Fonts[i])
+        one.Fonts.push_back(std::make_unique<FontEntry>(*document.Fonts[i]));
+    else if (entry.Array == EntryArray::Objects && i < document.Objects.size() &&
+             document.Objects[i])
+        one.Objects.push_back(std::make_unique<ObjectEntry>(*document.Objects[i]));
+    else if (entry.Array == EntryArray::IObjects && i < document.IObjects.size() &&
+             document.IObjects[i])
+        one.IObjects.push_back(std::make_unique<ObjectEntry>(*document.IObjects[i]));
+    Plan part = DrawnEntriesOf(scene, one, scene.Drawn.Sources, currentFolder);
+    std::vector<PlanEntry>& drawn = scene.Drawn.Entries;
+    drawn.erase(std::remove_if(drawn.begin(), drawn.end(),
+                               [entry](const PlanEntry& e) { return BroughtBy(e, entry); }),
+                drawn.end());
+    for (PlanEntry& e : part.Entries) {
+        e.Top = entry;
+        drawn.push_back(std::move(e));
+    }
+    scene.Drawn.Sources = std::move(part.Sources);
+    scene.Spots = LocatePlanEntries(scene.Drawn);
 }

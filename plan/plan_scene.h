@@ -25,6 +25,11 @@ struct PlanScene {
 void BuildPlanScene(PlanScene& scene, const GroupDocument& document, const std::u16string& title,
                     const std::u16string& currentFolder);
 
+// Only the drawn entries that entry brings, made anew after only it changed (the cost of one
+// entry, not of the scene, while the mouse drags it); they go on top of the others.
+void RebuildPlanEntry(PlanScene& scene, const GroupDocument& document, ListLine entry,
+                      const std::u16string& currentFolder);
+
 // The drawn entries that the entry `top` of the document brings: itself and, for a group,
 // what it holds.
 bool BroughtBy(const PlanEntry& entry, ListLine top);

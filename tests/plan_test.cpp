@@ -9,6 +9,7 @@
 #include "document/loader.h"
 #include "plan/plan_captions.h"
 #include "plan/plan_drag.h"
+#include "plan/plan_raster.h"
 #include "plan/plan_scene.h"
 #include "plan/plan_view.h"
 #include "platform/platform.h"
@@ -275,25 +276,38 @@ TEST(PlanScene, NestedFilesAreReadOnceUntilAGroupNameChanges) {
               (std::vector<std::u16string>{u"Bahnhof.fzlgrp", folder.File("Mast.fzlgrp")}));
     EXPECT_EQ(scene.Spots.size(), 7u);
 
-    // Moved and turned, the groups bring their entries where the export puts them, from the
-    // files read before.
+    // Moved and turned, a group brings its entries where the export puts them, from the file
+    // read before, also when only its own entries are made anew (as while it is dragged).
     d.IObjects[1]->Position = {-40, 1, 7};
     d.IObjects[1]->Rotation = {-75, 5, 0};
     folder.Write("Mast.fzlgrp", Xml + "\r\n</GRUPPENOBJECT>");
-    BuildPlanScene(scene, d, u"Bahnhof.fzlgrp", u"");
-    EXPECT_EQ(scene.FilesRead, 1u);
+    PlanScene whole = {};
+    whole.NestedFiles.swap(scene.NestedFiles);
+    whole.GroupNames = scene.GroupNames;
+    BuildPlanScene(whole, d, u"Bahnhof.fzlgrp", u"");
+    whole.NestedFiles.swap(scene.NestedFiles);
+    RebuildPlanEntry(scene, d, {EntryArray::IObjects, 1}, u"");
+    EXPECT_EQ(scene.FilesRead + whole.FilesRead, 1u);
+    EXPECT_EQ(scene.Drawn.Sources, whole.Drawn.Sources);
     Plan flattened;
     folder.Write("Mast.fzlgrp", Xml + Entry("Object", "0;5;0", "10;0;0", "Lampe.fzlobj") +
                                     Entry("Object", "1;2;3", "0;30;0", "Schirm.fzlobj") +
                                     "\r\n</GRUPPENOBJECT>");
     AddFlattenedGroups(flattened, d, u"", nullptr, nullptr, true);
     ASSERT_EQ(flattened.Entries.size(), 4u);
+    // Group 1's entries come last after RebuildPlanEntry: its two flattened, then its square.
+    const size_t rebuilt[] = {0, 1, 4, 5};
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(scene.Drawn.Entries[i].Position.x, flattened.Entries[i].Position.x) << i;
-        EXPECT_EQ(scene.Drawn.Entries[i].Position.z, flattened.Entries[i].Position.z) << i;
-        EXPECT_EQ(scene.Drawn.Entries[i].Heading, flattened.Entries[i].Heading) << i;
-        EXPECT_TRUE(BroughtBy(scene.Drawn.Entries[i], {EntryArray::IObjects, i / 2}));
+        for (const Plan* plan : {&whole.Drawn, &scene.Drawn}) {
+            const PlanEntry& e = plan->Entries[plan == &whole.Drawn ? i : rebuilt[i]];
+            EXPECT_EQ(e.Position.x, flattened.Entries[i].Position.x) << i;
+            EXPECT_EQ(e.Position.z, flattened.Entries[i].Position.z) << i;
+            EXPECT_EQ(e.Heading, flattened.Entries[i].Heading) << i;
+            EXPECT_TRUE(BroughtBy(e, {EntryArray::IObjects, i / 2}));
+        }
     }
+    EXPECT_EQ(scene.Drawn.Entries[6].Kind, PlanGroup);
+    EXPECT_TRUE(BroughtBy(scene.Drawn.Entries[6], {EntryArray::IObjects, 1}));
 
     // Another name: every file is read anew; the broken and the missing one are marked.
     d.IObjects[0]->Name = folder.File("Kaputt.fzlgrp");
@@ -324,6 +338,33 @@ TEST(PlanDrag, MovesInXAndZAndTurnsTheYawInWholeDegrees) {
     for (const Case& c : cases)
         EXPECT_EQ(TurnedYaw(c.Yaw, c.Heading, 0, 0, c.ToX, c.ToZ), c.Turned) << c.Yaw;
     EXPECT_EQ(TurnedYaw(5, 5, 100, 100, 101, 100), 90); // about the entry's own place
+}
+
+TEST(PlanRaster, MarksAndStrokesLandOnTheirPixelsAndStayInsideThePicture) {
+    std::vector<uint32_t> pixels(12 * 10, 0);
+    RasterSurface surface{pixels.data(), 12, 10};
+    auto at = [&](int x, int y) { return pixels[size_t(y) * 12 + size_t(x)]; };
+    const uint32_t blue = RasterColour("#1f5fa8");
+    EXPECT_EQ(blue, 0x1f5fa8u);
+    RasterMark(surface, PlanObject, 4, 4, 3, blue);
+    EXPECT_EQ(at(4, 4), blue);
+    EXPECT_EQ(at(7, 4), blue);
+    EXPECT_EQ(at(7, 7), 0u); // a dot leaves its corners
+    RasterMark(surface, PlanLabel, 9, 4, 2, blue);
+    EXPECT_EQ(at(9, 4), 0xFFFFFFu); // a diamond is white inside its rim
+    EXPECT_EQ(at(9, 2), blue);
+    RasterStroke(surface, 0, 9, 3, 9, 1, blue);
+    EXPECT_EQ(at(0, 9) & at(3, 9), blue);
+    EXPECT_EQ(at(4, 9), 0u);
+    // Partly or wholly outside: clipped, never written beyond the picture (the sanitizer
+    // build would see it).
+    for (PlanKind kind : {PlanObject, PlanGroup, PlanLabel, PlanUnloadable}) {
+        RasterMark(surface, kind, -2, -2, 4, blue);
+        RasterMark(surface, kind, 13, 11, 4, blue);
+        RasterMark(surface, kind, 1000000, -1000000, 4, blue);
+    }
+    RasterStroke(surface, -5, -5, 20, 20, 3, blue);
+    EXPECT_EQ(at(0, 0), blue);
 }
 
 TEST(PlanCaptions, TheIndexAnswersAsComparingEveryBoxTaken) {
