@@ -3,6 +3,8 @@
 // its picture saved as SVG.
 #include "tests/gui/entry_fixture.h"
 
+#include <commctrl.h>
+
 #include "app/plan_window.h"
 #include "app/window_layout.h"
 
@@ -181,6 +183,38 @@ TEST_F(PlanWindowTest, EscDuringADragPutsTheEntryBack) {
     EXPECT_EQ(LampPosition().x, 1.5);
     Mouse(WM_LBUTTONUP, At(30, 30), 0);
     EXPECT_TRUE(DocumentEdits.Undo.empty());
+}
+
+TEST_F(PlanWindowTest, WheelAndRightButtonZoomAndPanAndPos1ShowsItAll) {
+    OpenScene();
+    ShowPlan();
+    const POINT lamp = At(1.5, 3);
+    const LONG metre = At(1, 0).x - At(0, 0).x;
+    POINT screen = lamp;
+    ClientToScreen(PlanWindow, &screen);
+    SendMessageW(PlanWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA),
+                 MAKELPARAM(screen.x, screen.y));
+    EXPECT_NEAR(At(1.5, 3).x, lamp.x, 1); // the point under the cursor stays
+    EXPECT_NEAR(At(1.5, 3).y, lamp.y, 1);
+    EXPECT_NEAR(double(At(1, 0).x - At(0, 0).x), metre * 1.5625, 2);
+
+    SendMessageW(PlanWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    Mouse(WM_MOUSEMOVE, {130, 120}, MK_RBUTTON);
+    Mouse(WM_RBUTTONUP, {130, 120}, 0);
+    EXPECT_NEAR(At(1.5, 3).x, lamp.x + 30, 1);
+    EXPECT_NEAR(At(1.5, 3).y, lamp.y + 20, 1);
+    wchar_t status[128] = {};
+    GetWindowTextW(FindWindowExW(PlanWindow, nullptr, STATUSCLASSNAMEW, nullptr), status, 128);
+    const std::u16string shown = U(status);
+    EXPECT_EQ(shown.rfind(u"x: ", 0), 0u) << Narrow(shown);
+    EXPECT_NE(shown.find(u" m    z: "), std::u16string::npos) << Narrow(shown);
+    EXPECT_NE(shown.find(u" m    Maßstab: 1 m = "), std::u16string::npos) << Narrow(shown);
+
+    SendMessageW(PlanWindow, WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(At(1.5, 3).x, lamp.x);
+    EXPECT_EQ(At(1.5, 3).y, lamp.y);
+    SendMessageW(PlanWindow, WM_KEYDOWN, VK_SUBTRACT, 0);
+    EXPECT_NEAR(double(At(1, 0).x - At(0, 0).x), metre * 0.8, 2);
 }
 
 TEST_F(PlanWindowTest, SavesThePictureAsSvg) {
