@@ -107,13 +107,9 @@ void OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
 // The frame of the window while it is neither maximised nor minimised is what the next start
 // restores.
 void NoteWindowPlace(HWND window) {
-    if (IsIconic(window) || IsZoomed(window)) {
-        return;
+    if (RestorableFrame(window, Settings.Window)) {
+        Settings.HasWindow = true;
     }
-    RECT frame{};
-    GetWindowRect(window, &frame);
-    Settings.HasWindow = true;
-    Settings.Window = {frame.left, frame.top, frame.right, frame.bottom};
 }
 
 void OnEntryListNotify(WORD code) {

@@ -408,13 +408,9 @@ void OnPaint(HWND window) {
 }
 
 void NotePlace(HWND window) {
-    if (IsIconic(window) || IsZoomed(window)) {
-        return;
+    if (RestorableFrame(window, Settings.PlanWindow)) {
+        Settings.HasPlanWindow = true;
     }
-    RECT frame{};
-    GetWindowRect(window, &frame);
-    Settings.HasPlanWindow = true;
-    Settings.PlanWindow = {frame.left, frame.top, frame.right, frame.bottom};
 }
 
 void OnDestroy(HWND window) {

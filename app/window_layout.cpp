@@ -175,6 +175,15 @@ void FitWindowToContents(HWND window) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool RestorableFrame(HWND window, ScreenRect& frame) {
+    RECT shown{};
+    if (IsIconic(window) || IsZoomed(window) || !GetWindowRect(window, &shown)) {
+        return false;
+    }
+    frame = {shown.left, shown.top, shown.right, shown.bottom};
+    return true;
+}
+
 void PlaceWindow(HWND window, const ScreenRect& frame, SIZE smallest) {
     const RECT wanted{frame.Left, frame.Top, frame.Right, frame.Bottom};
     MONITORINFO monitor{};

@@ -26,6 +26,9 @@ SIZE MinimumWindowSize(HWND window);
 // The window as wide and high as its contents need, no higher than the monitor's work area
 // allows (but never below the smallest size), at its place.
 void FitWindowToContents(HWND window);
+// The window's frame while it is neither maximised nor minimised, what a later start restores;
+// false otherwise.
+bool RestorableFrame(HWND window, ScreenRect& frame);
 // Puts the window at a remembered frame, moved onto the nearest monitor's work area and
 // shrunk to it (not below smallest), so that it can always be seen and grabbed.
 void PlaceWindow(HWND window, const ScreenRect& frame, SIZE smallest);

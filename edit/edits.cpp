@@ -169,6 +169,21 @@ bool IsObjectEntry(const GroupDocument& document, ListLine entry) {
     return Exists(document, entry) && entry.Array != EntryArray::Fonts;
 }
 
+// The step that gives entry the value held in slot of its one primitive.
+template <typename Entry>
+bool RecordSwap(EditSession& session, ListLine entry, const Entry& value,
+                std::unique_ptr<Entry> EntryEdit::*slot) {
+    try {
+        EditStep step;
+        step.Edits.push_back(Edit(EntryEdit::Swap, entry));
+        step.Edits[0].*slot = std::make_unique<Entry>(value);
+        step.Entry = step.EntryBefore = entry;
+        return Record(session, std::move(step));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 // Moves the last step of from to to, undone or redone.
 ListLine MoveStep(EditSession& session, std::deque<EditStep>& from, std::deque<EditStep>& to,
                   bool undo) {
@@ -202,33 +217,13 @@ ListLine MoveStep(EditSession& session, std::deque<EditStep>& from, std::deque<E
 } // namespace
 
 bool SetObjectEntry(EditSession& session, ListLine entry, const ObjectEntry& value) {
-    if (!IsObjectEntry(*session.Document, entry)) {
-        return false;
-    }
-    try {
-        EditStep step;
-        step.Edits.push_back(Edit(EntryEdit::Swap, entry));
-        step.Edits[0].Object = std::make_unique<ObjectEntry>(value);
-        step.Entry = step.EntryBefore = entry;
-        return Record(session, std::move(step));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return IsObjectEntry(*session.Document, entry) &&
+           RecordSwap(session, entry, value, &EntryEdit::Object);
 }
 
 bool SetFontEntry(EditSession& session, ListLine entry, const FontEntry& value) {
-    if (!Exists(*session.Document, entry) || entry.Array != EntryArray::Fonts) {
-        return false;
-    }
-    try {
-        EditStep step;
-        step.Edits.push_back(Edit(EntryEdit::Swap, entry));
-        step.Edits[0].Font = std::make_unique<FontEntry>(value);
-        step.Entry = step.EntryBefore = entry;
-        return Record(session, std::move(step));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return Exists(*session.Document, entry) && entry.Array == EntryArray::Fonts &&
+           RecordSwap(session, entry, value, &EntryEdit::Font);
 }
 
 bool InsertEntries(EditSession& session, std::vector<NewEntry> entries) {

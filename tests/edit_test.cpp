@@ -90,6 +90,13 @@ TEST(Edits, EachStepUndoesAndRedoesToTheSameBytes) {
              return SetObjectEntry(s, At(EntryArray::Objects, 1), value);
          },
          At(EntryArray::Objects, 1), At(EntryArray::Objects, 1)},
+        {"a label moved",
+         [](EditSession& s) {
+             FontEntry value = *s.Document->Fonts[0];
+             value.Position.x = 7.25;
+             return SetFontEntry(s, At(EntryArray::Fonts, 0), value);
+         },
+         At(EntryArray::Fonts, 0), At(EntryArray::Fonts, 0)},
         {"added files",
          [](EditSession& s) {
              std::vector<NewEntry> added(3);
