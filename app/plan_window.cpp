@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "app/plan_painting.h"
 #include "app/shell_state.h"
@@ -142,8 +143,16 @@ void KeepViewOnResize() {
     v.MinZ = v.MaxZ - double(std::max(1L, area.bottom - area.top)) / v.Scale;
 }
 
+// Between a picture of the farthest place a file can hold and a millimetre the size of the
+// window, so that the view's numbers stay finite.
+constexpr double LeastScale = 1e-10, GreatestScale = 1e5; // pixels per metre
+
 void Zoom(double factor, POINT about) {
     BringSceneUpToDate();
+    const double scale = State.View.Scale * factor;
+    if (!(scale >= LeastScale && scale <= GreatestScale)) {
+        return;
+    }
     ZoomPlanView(State.View, factor, about.x, about.y);
     State.Adjusted = true;
     ShowStatus();
@@ -372,7 +381,14 @@ void ShowContextMenu(POINT screen) {
 void OnPaint(HWND window) {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(window, &paint);
-    BringSceneUpToDate();
+    try {
+        BringSceneUpToDate();
+    } catch (const std::bad_alloc&) {
+        // An empty picture rather than a paint that fails again and again.
+        State.Scene.Drawn.Entries.clear();
+        State.Scene.Spots.clear();
+        State.Stale = false;
+    }
     const RECT area = PlotArea();
     const int width = std::max(1L, area.right - area.left);
     const int height = std::max(1L, area.bottom - area.top);
