@@ -5,40 +5,55 @@
 #include <memory>
 #include <new>
 #include <thread>
-#include <unordered_set>
 
 #include "base/text.h"
 #include "document/loader.h"
 #include "document/writer.h"
+#include "export/level_index.h"
 #include "paths/path_utils.h"
 #include "platform/folders.h"
 #include "platform/platform.h"
 #include "rotation/rotation.h"
 
+namespace {
+std::pmr::unsynchronized_pool_resource VisitedNames;
+} // namespace
+
 int ExportDepth = 0;
-std::vector<std::u16string> VisitedGroupFiles;
+std::pmr::vector<std::pmr::u16string> VisitedGroupFiles(&VisitedNames);
 bool (*StartExportWorker)(void (*fn)(void*), void* argument) = StartWorkerThread;
 
 namespace {
-
-// Beside VisitedGroupFiles: their loop-check keys, so that a deep chain costs the same at
-// every level.
-std::unordered_set<std::u16string> VisitedKeys;
-
-// The files themselves: a name through a link to a folder spells the same file anew at every
-// level, which the names alone would follow until the path grew too long.
-std::unordered_set<FileIdentity, FileIdentityHash> VisitedIdentities;
 
 // One open group of the expansion: its document (none once its last IObject is open) and
 // the next of its IObjects to expand.
 struct Level {
     std::unique_ptr<GroupDocument> Loaded; // empty for the top document, owned by the job
     GroupDocument* Document = nullptr;
-    const std::u16string* Key = nullptr; // its element of VisitedKeys, kept there once
     bool Identified = false;
     FileIdentity Identity;
     size_t NextIObject = 0;
 };
+
+// Beside VisitedGroupFiles, the open levels by the hash of their loop-check keys, so that a
+// deep chain costs the same at every level; and by their files themselves: a name through a
+// link to a folder spells the same file anew at every level, which the names alone would
+// follow until the path grew too long.
+LevelIndex OpenKeys;
+LevelIndex OpenFiles;
+
+// Level n (from 1) holds the group file VisitedGroupFiles[n - 1].
+bool IsOpen(const std::vector<Level>& levels, const std::u16string& key, size_t keyHash,
+            bool identified, const FileIdentity& identity) {
+    if (ContainsLevel(OpenKeys, keyHash, [&](size_t level) {
+            const std::pmr::u16string& name = VisitedGroupFiles[level - 1];
+            return FoldCase(LexicallyNormalised(std::u16string(name.data(), name.size()))) == key;
+        }))
+        return true;
+    return identified && ContainsLevel(OpenFiles, FileIdentityHash()(identity), [&](size_t level) {
+               return levels[level].Identity == identity;
+           });
+}
 
 void Report(ExportJob& job, unsigned message, const char16_t* name = nullptr) {
     if (job.Report)
@@ -120,9 +135,9 @@ bool WriteOwnEntries(ExportJob& job, OutputSink& sink, GroupDocument& document,
 
 void CloseLevel(std::vector<Level>& levels) {
     if (levels.size() > 1) {
-        VisitedKeys.erase(VisitedKeys.find(*levels.back().Key));
+        RemoveLastLevel(OpenKeys);
         if (levels.back().Identified)
-            VisitedIdentities.erase(levels.back().Identity);
+            RemoveLastLevel(OpenFiles);
         VisitedGroupFiles.pop_back();
     }
     levels.pop_back();
@@ -141,7 +156,8 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     Level level;
     level.Identified =
         IdentifyFile(PathToOpen(name, job.CurrentFolder), level.Identity) == Identified;
-    if (VisitedKeys.count(key) || (level.Identified && VisitedIdentities.count(level.Identity))) {
+    size_t keyHash = std::hash<std::u16string>()(key);
+    if (IsOpen(levels, key, keyHash, level.Identified, level.Identity)) {
         Fail(job, UM_EXPORTLOOP);
         return false;
     }
@@ -151,7 +167,7 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
     settings.ResolveAgainstFileFolder = true;
     settings.CurrentFolder = job.CurrentFolder;
     LoadReport report;
-    VisitedGroupFiles.push_back(name);
+    VisitedGroupFiles.emplace_back(name.data(), name.size());
     LoadResult result =
         job.LoadNested ? job.LoadNested(job.LoaderContext, name, level.Document, settings, report)
                        : LoadGroupDocumentWith(name, level.Document, settings, report);
@@ -162,9 +178,9 @@ bool OpenNestedLevel(ExportJob& job, std::vector<Level>& levels, OutputSink& sin
         VisitedGroupFiles.pop_back();
         return false;
     }
-    level.Key = &*VisitedKeys.insert(std::move(key)).first;
+    AddLevel(OpenKeys, keyHash, levels.size());
     if (level.Identified)
-        VisitedIdentities.insert(level.Identity);
+        AddLevel(OpenFiles, FileIdentityHash()(level.Identity), levels.size());
     levels.push_back(std::move(level));
     ExportDepth = int(levels.size());
     GroupDocument& nested = *levels.back().Document;
@@ -220,8 +236,9 @@ void Expand(ExportJob& job, OutputSink& sink) {
     }
     VisitedGroupFiles.clear();
     VisitedGroupFiles.shrink_to_fit();
-    VisitedKeys.clear();
-    VisitedIdentities.clear();
+    VisitedNames.release();
+    OpenKeys = LevelIndex();
+    OpenFiles = LevelIndex();
     ExportDepth = 0;
     // A cancel after the last IObject still stops the export.
     if (!job.KeepRunning)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,10 @@ struct ExportJob {
 
 // Number of open levels while the worker runs (1 for the top document); 0 otherwise.
 extern int ExportDepth;
-// The group files on the way from the top document to the one being expanded, as named.
-extern std::vector<std::u16string> VisitedGroupFiles;
+// The group files on the way from the top document to the one being expanded, as named. Their
+// copies come from a pool of their own: a deep chain's names would otherwise lie among the
+// blocks of the documents loaded and freed below them, and scatter those.
+extern std::pmr::vector<std::pmr::u16string> VisitedGroupFiles;
 
 // Starts the worker; tests replace it to see a thread that cannot be started.
 extern bool (*StartExportWorker)(void (*fn)(void*), void* argument);

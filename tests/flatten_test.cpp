@@ -2,6 +2,7 @@
 // check, failures that must leave no file behind, and chains of any depth.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "document/loader.h"
 #include "document/writer.h"
 #include "export/flatten.h"
+#include "export/level_index.h"
 #include "paths/path_utils.h"
 #include "tests/test_support.h"
 
@@ -67,7 +69,10 @@ void Record(void* context, unsigned message, const char16_t* name) {
     ExportRun& run = *static_cast<ExportRun*>(context);
     {
         std::lock_guard<std::mutex> hold(run.Lock);
-        run.Reports.push_back({message, name ? name : u"", ExportDepth, VisitedGroupFiles});
+        run.Reports.push_back({message,
+                               name ? name : u"",
+                               ExportDepth,
+                               {VisitedGroupFiles.begin(), VisitedGroupFiles.end()}});
     }
     if (message == UM_EXPORTDONE)
         run.Completion.Done = true; // the last touch of run: the test may end it now
@@ -710,6 +715,34 @@ TEST(LexicallyNormalisedTest, ResolvesDotsAndDoubledSeparatorsOnly) {
     };
     for (const auto& [name, normalised] : cases)
         EXPECT_EQ(LexicallyNormalised(name), normalised) << U8(name);
+}
+
+// Hashes that share a slot and run past the table's end, through two growths, and removal of
+// the last level each time: what is left must be found, and only that.
+TEST(LevelIndexTest, FindsExactlyTheLevelsStillOpenWhateverTheirHashes) {
+    const size_t hashes[] = {15, 31, 15, 0, 47, 15, 7, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13};
+    const size_t count = sizeof hashes / sizeof *hashes;
+    LevelIndex index;
+    std::vector<size_t> open;
+    auto found = [&](size_t level) {
+        return ContainsLevel(index, hashes[level - 1], [&](size_t l) { return l == level; });
+    };
+    for (size_t level = 1; level <= count; ++level) {
+        AddLevel(index, hashes[level - 1], level);
+        open.push_back(level);
+        if (level % 4 == 0) {
+            RemoveLastLevel(index);
+            open.pop_back();
+        }
+        for (size_t l = 1; l <= count; ++l)
+            EXPECT_EQ(found(l), std::count(open.begin(), open.end(), l) == 1) << level << " " << l;
+    }
+    EXPECT_EQ(index.Slots.size(), 32u);
+    while (!open.empty()) {
+        RemoveLastLevel(index);
+        open.pop_back();
+    }
+    EXPECT_EQ(std::count(index.Slots.begin(), index.Slots.end(), 0u), 32);
 }
 
 } // namespace
