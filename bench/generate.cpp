@@ -88,6 +88,45 @@ std::unique_ptr<ObjectEntry> GroupEntry(const std::u16string& name, size_t i) {
     return g;
 }
 
+Vec3 Sum(const Vec3& a, const Vec3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+
+Vec3 Difference(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+// What the tree's files hold, each from a seed of its own.
+GroupDocument TopDocument() {
+    return LevelDocument(10, 7);
+}
+
+GroupDocument MiddleDocument(size_t branch) {
+    return LevelDocument(10, unsigned(branch));
+}
+
+GroupDocument LeafDocument(size_t branch, size_t leaf, size_t objects) {
+    return LevelDocument(objects, unsigned(branch * 1000 + leaf));
+}
+
+// The tree's nested file number k (from 1) in the order of the walk, a middle file followed
+// by its leaves, and where it lands in the top file's frame.
+struct PlacedFile {
+    GroupDocument Document;
+    Vec3 Position, Rotation;
+};
+
+PlacedFile NestedTreeFile(size_t k, size_t leaves, size_t objectsPerLeaf) {
+    size_t branch = (k - 1) / (leaves + 1), leaf = (k - 1) % (leaves + 1);
+    auto middlePlace = GroupEntry(u"", branch);
+    if (leaf == 0)
+        return {MiddleDocument(branch), middlePlace->Position, middlePlace->Rotation};
+    auto leafPlace = GroupEntry(u"", leaf - 1);
+    return {LeafDocument(branch, leaf - 1, objectsPerLeaf),
+            Sum(middlePlace->Position, leafPlace->Position),
+            Sum(middlePlace->Rotation, leafPlace->Rotation)};
+}
+
 } // namespace
 
 GroupDocument MakeObjectsDocument(size_t objects, size_t fonts, size_t iobjects, unsigned seed) {
@@ -106,13 +145,13 @@ GroupDocument MakeObjectsDocument(size_t objects, size_t fonts, size_t iobjects,
 
 std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, size_t leaves,
                               size_t objectsPerLeaf) {
-    GroupDocument top = LevelDocument(10, 7);
+    GroupDocument top = TopDocument();
     for (size_t b = 0; b < branches; ++b) {
         std::u16string middleName = u"Mitte_" + Number(b) + u".fzlgrp";
-        GroupDocument middle = LevelDocument(10, unsigned(b));
+        GroupDocument middle = MiddleDocument(b);
         for (size_t l = 0; l < leaves; ++l) {
             std::u16string leafName = u"Blatt_" + Number(b) + u"_" + Number(l) + u".fzlgrp";
-            GroupDocument leaf = LevelDocument(objectsPerLeaf, unsigned(b * 1000 + l));
+            GroupDocument leaf = LeafDocument(b, l, objectsPerLeaf);
             Save(folder + leafName, leaf);
             middle.IObjects.push_back(GroupEntry(leafName, l)); // relative to the middle file
         }
@@ -124,13 +163,21 @@ std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, siz
     return topPath;
 }
 
-std::u16string WriteGroupChain(const std::u16string& folder, size_t length,
-                               size_t objectsPerLevel) {
-    for (size_t i = 0; i < length; ++i) {
-        GroupDocument level = LevelDocument(objectsPerLevel, unsigned(i));
-        if (i + 1 < length)
-            level.IObjects.push_back(GroupEntry(u"Kette_" + Number(i + 1) + u".fzlgrp", i));
-        Save(folder + u"Kette_" + Number(i) + u".fzlgrp", level);
+std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size_t leaves,
+                               size_t objectsPerLeaf) {
+    PlacedFile level{TopDocument(), {}, {}};
+    for (size_t k = 0; k < length; ++k) {
+        PlacedFile next;
+        if (k + 1 < length) {
+            next = NestedTreeFile(k + 1, leaves, objectsPerLeaf);
+            // A nested group's place adds up along the chain, unturned.
+            auto entry = GroupEntry(u"Kette_" + Number(k + 1) + u".fzlgrp", 0);
+            entry->Position = Difference(next.Position, level.Position);
+            entry->Rotation = Difference(next.Rotation, level.Rotation);
+            level.Document.IObjects.push_back(std::move(entry));
+        }
+        Save(folder + u"Kette_" + Number(k) + u".fzlgrp", level.Document);
+        level = std::move(next);
     }
     return folder + u"Kette_0.fzlgrp";
 }

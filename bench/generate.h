@@ -17,9 +17,12 @@ GroupDocument MakeObjectsDocument(size_t objects, size_t fonts = 0, size_t iobje
 std::u16string WriteGroupTree(const std::u16string& folder, size_t branches, size_t leaves,
                               size_t objectsPerLeaf);
 
-// A chain of `length` group files, each with `objectsPerLevel` objects and one IObject
-// naming the next. Returns the first file's path.
-std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size_t objectsPerLevel);
+// The first `length` files of WriteGroupTree's tree (`leaves` to a branch), the top file
+// and its nested files in the order of the walk, each placing the next as a chain: each level
+// holds what that nested file holds and lands where it lands, so that the two differ in their
+// depth alone. Returns the first file's path.
+std::u16string WriteGroupChain(const std::u16string& folder, size_t length, size_t leaves,
+                               size_t objectsPerLeaf);
 
 // Writes below folder (the simulator folder, which also holds the groups) a small object
 // file for every name the generated entries use, so that every reference is found.
