@@ -1,6 +1,7 @@
 #include "app/export_dialog.h"
 
 #include "app/later_dialogs.h"
+#include "app/plan_window.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "document/messages.h"
@@ -141,5 +142,7 @@ INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void ShowExportDialog(HWND owner) {
+    HoldPlanWindow(true);
     DialogBoxParamW(AppInstance, MAKEINTRESOURCEW(IDD_EXPORT), owner, ExportDialogProc, 0);
+    HoldPlanWindow(false);
 }

@@ -48,6 +48,7 @@ struct PlanWindowState {
     bool Fitted = false;   // the view was fitted to the scene since the document changed
     bool Adjusted = false; // zoomed or panned since: a new size keeps the scale
     bool Stale = true;     // the scene must be built anew before the next paint
+    bool Held = false;     // an export runs: the scene is kept as it is until it ends
     bool Dragging = false;
     EntryDrag Drag;
     bool Panning = false;
@@ -101,7 +102,7 @@ void FitView() {
 }
 
 void BringSceneUpToDate() {
-    if (State.Stale) {
+    if (State.Stale && !State.Held) {
         BuildPlanScene(State.Scene, CurrentDocument, DocumentTitle(), SimulatorRoot);
         State.Stale = false;
     }
@@ -581,6 +582,17 @@ void TogglePlanWindow() {
         ClosePlanWindow();
     } else {
         OpenPlanWindow();
+    }
+}
+
+void HoldPlanWindow(bool held) {
+    State.Held = held;
+    if (PlanWindow == nullptr) {
+        return;
+    }
+    EnableWindow(PlanWindow, held ? FALSE : TRUE);
+    if (!held) {
+        Redraw();
     }
 }
 

@@ -11,6 +11,9 @@ extern const wchar_t* const PlanWindowClassName;
 
 // "Lageplan" in "Ansicht": shows the window, or closes it when it is shown.
 void TogglePlanWindow();
+// While an export runs, the window takes no input and keeps its scene: the export's engine
+// serves one expansion at a time. Let go, it shows the document as it stands.
+void HoldPlanWindow(bool held);
 // Closes the window, its place kept in Settings; nothing when it is not shown.
 void ClosePlanWindow();
 // A listener of the document's history: the picture follows every step.

@@ -25,6 +25,15 @@ bool (*StartExportWorker)(void (*fn)(void*), void* argument) = StartWorkerThread
 
 namespace {
 
+// The engine's process-wide state serves one expansion at a time: an export holds it from
+// its start until its worker has written the last byte, FlattenInMemory while it runs.
+std::atomic<bool> ExpansionTaken{false};
+
+bool TakeExpansion() {
+    bool free = false;
+    return ExpansionTaken.compare_exchange_strong(free, true);
+}
+
 // One open group of the expansion: its document (none once its last IObject is open) and
 // the next of its IObjects to expand.
 struct Level {
@@ -337,7 +346,10 @@ bool PlaceNestedDocument(GroupDocument* nested, const ObjectEntry* group) {
 }
 
 bool StartExport(ExportJob& job) {
-    if (!job.Document || !CreateOutputFile(job.OutputPath, job.Output)) {
+    bool taken = job.Document && TakeExpansion();
+    if (!taken || !CreateOutputFile(job.OutputPath, job.Output)) {
+        if (taken)
+            ExpansionTaken = false;
         job.Succeeded = 0;
         Report(job, UM_EXPORTCANNOTCREATE);
         return false;
@@ -352,6 +364,7 @@ bool StartExport(ExportJob& job) {
     } catch (const std::bad_alloc&) {
     }
     if (!headWritten || !StartExportWorker(Worker, &job)) {
+        ExpansionTaken = false;
         DiscardOutputFile(job.Output);
         job.KeepRunning = 0;
         job.Succeeded = 0;
@@ -375,17 +388,19 @@ void ExportGroupDocument(ExportJob& job) {
         if (!written)
             Fail(job, UM_EXPORTNOTFOUND, u"");
     }
+    ExpansionTaken = false;
     // The job may be gone as soon as this report has been handled.
     Report(job, UM_EXPORTDONE);
 }
 
 bool FlattenInMemory(ExportJob& job) {
-    if (!job.Document || !job.TakeEntries) {
+    if (!job.Document || !job.TakeEntries || !TakeExpansion()) {
         job.Succeeded = 0;
         return false;
     }
     OutputSink sink; // without a file: nothing is written anywhere
     Expand(job, sink);
+    ExpansionTaken = false;
     return job.Succeeded != 0;
 }
 

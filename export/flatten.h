@@ -69,8 +69,9 @@ extern bool (*StartExportWorker)(void (*fn)(void*), void* argument);
 // Creates the temporary output, writes the head and starts the worker on the job, which
 // must stay alive until UM_EXPORTDONE has been reported. The output is UTF-8; the engine
 // reads and sets none of the loader's or writer's process-wide values. False when the output
-// cannot be created or the worker cannot start: UM_EXPORTCANNOTCREATE has then been
-// reported, nothing is left on disk and no UM_EXPORTDONE follows.
+// cannot be created, the worker cannot start or another expansion runs (one at a time, as
+// the engine's globals serve one): UM_EXPORTCANNOTCREATE has then been reported, nothing is
+// left on disk and no UM_EXPORTDONE follows.
 bool StartExport(ExportJob& job);
 
 // The worker: writes the entries of the job's document and of every nested group, then
@@ -79,7 +80,7 @@ void ExportGroupDocument(ExportJob& job);
 
 // The same expansion on the caller's thread, every level's entries handed to TakeEntries;
 // no file is created or written. Reports failures as the export does (no UM_EXPORTDONE).
-// True when every nested group was expanded.
+// True when every nested group was expanded; false, with nothing done, while an export runs.
 bool FlattenInMemory(ExportJob& job);
 
 // Moves and turns the entries of nested into the frame of the IObject entry group that

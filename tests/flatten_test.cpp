@@ -819,3 +819,50 @@ TEST_F(FlattenTest, FlatteningInMemoryReportsLoopsAndMissingGroups) {
         EXPECT_EQ(Folder.Names(), std::vector<std::string>{"A.fzlgrp"});
     }
 }
+
+// A worker that runs only when the test calls it.
+void (*HeldWorker)(void*) = nullptr;
+void* HeldArgument = nullptr;
+
+bool HoldWorker(void (*fn)(void*), void* argument) {
+    HeldWorker = fn;
+    HeldArgument = argument;
+    return true;
+}
+
+// The engine's globals serve one expansion: until an export's worker has ended, flattening in
+// memory (the plan's) and a second export are refused without touching them.
+TEST_F(FlattenTest, OneExpansionRunsAtATime) {
+    Folder.Write("B.fzlgrp", Group(Obj("0;0;1", "o.fzlobj")));
+    GroupDocument document;
+    document.IObjects.emplace_back(new ObjectEntry())->Name = Folder.File("B.fzlgrp");
+    StartExportWorker = HoldWorker;
+    ExportRun run, refused;
+    ExportJob running, second;
+    for (ExportJob* job : {&running, &second}) {
+        job->Document = &document;
+        job->Report = Record;
+    }
+    running.OutputPath = Folder.File("flat.fzlgrp");
+    running.ReportContext = &run;
+    second.OutputPath = Folder.File("zweite.fzlgrp");
+    second.ReportContext = &refused;
+    ASSERT_TRUE(StartExport(running));
+    Received received;
+    ExportJob inMemory;
+    inMemory.Document = &document;
+    inMemory.TakeEntries = Receive;
+    inMemory.EntryReceiver = &received;
+    EXPECT_FALSE(FlattenInMemory(inMemory));
+    EXPECT_TRUE(received.Groups.empty());
+    EXPECT_FALSE(StartExport(second));
+    ASSERT_EQ(refused.Reports.size(), 1u);
+    EXPECT_EQ(refused.Reports[0].Message, UM_EXPORTCANNOTCREATE);
+
+    HeldWorker(HeldArgument);
+    EXPECT_TRUE(FinishExportOutput(running));
+    inMemory.Succeeded = 1;
+    EXPECT_TRUE(FlattenInMemory(inMemory));
+    EXPECT_EQ(received.Groups, (std::vector<std::u16string>{u"", Folder.File("B.fzlgrp")}));
+    EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"B.fzlgrp", "flat.fzlgrp"}));
+}

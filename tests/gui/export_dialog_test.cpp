@@ -7,6 +7,7 @@
 #include "app/shell_state.h"
 #include "document/loader.h"
 #include "app/export_dialog.h"
+#include "app/plan_window.h"
 #include "export/flatten.h"
 #include "paths/options_file.h"
 #include "paths/path_utils.h"
@@ -375,6 +376,25 @@ TEST_F(ExportTest, CancelWaitsForTheWorkerAndKeepsNothing) {
     EXPECT_TRUE(Script.ShellCalls.empty());
     ExpectNoOtherFileBesideTheOutput();
     ExpectCleanedUp();
+}
+
+// The plan window takes no input while an export runs, since its scene comes from the same
+// engine, and takes it again afterwards.
+TEST_F(ExportTest, PlanWindowWaitsForTheExport) {
+    OpenScene(Inner);
+    Command(IDM_PLAN);
+    ASSERT_NE(PlanWindow, nullptr);
+    ResetEvent(WorkerGate);
+    Script.DialogAnswers.push_back(Choose(Output));
+    WithModalDialog([&] { Command(IDM_EXPORT); },
+                    [&](HWND) {
+                        EXPECT_FALSE(IsWindowEnabled(PlanWindow));
+                        SetEvent(WorkerGate);
+                    });
+    EXPECT_TRUE(IsWindowEnabled(PlanWindow));
+    EXPECT_EQ(WorkerStarts, 1);
+    Command(IDM_PLAN);
+    EXPECT_EQ(PlanWindow, nullptr);
 }
 
 } // namespace
