@@ -2,8 +2,8 @@
 
 #include "app/document_changes.h"
 #include "app/later_dialogs.h"
-#include "app/recent_files.h"
 #include "app/plan_window.h"
+#include "app/recent_files.h"
 #include "app/shell_state.h"
 #include "app/texts.h"
 #include "app/window_layout.h"

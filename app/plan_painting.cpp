@@ -82,13 +82,6 @@ void ScaleBar(HDC dc, const RECT& area, const PlanView& v, double step, UINT dpi
     ShowText(dc, x + length + Scaled(8, dpi), y + Scaled(4, dpi), Metres(step) + u" m");
 }
 
-size_t CharacterCount(const std::u16string& text) {
-    size_t count = 0;
-    for (char16_t c : text)
-        count += c < 0xDC00 || c > 0xDFFF ? 1 : 0;
-    return count;
-}
-
 } // namespace
 
 void PaintPlan(HDC dc, RasterSurface& pixels, const RECT& area, const Plan& plan,
@@ -110,7 +103,7 @@ void PaintPlan(HDC dc, RasterSurface& pixels, const RECT& area, const Plan& plan
         at[k] = {x, y};
         const int px = x - area.left, py = y - area.top;
         if (std::isfinite(e.Heading)) {
-            const double radians = e.Heading * 3.14159265358979323846 / 180;
+            const double radians = e.Heading * Pi / 180;
             RasterStroke(pixels, px, py, px + int(std::lround(std::sin(radians) * stroke)),
                          py - int(std::lround(std::cos(radians) * stroke)), width, colour);
         }
@@ -139,7 +132,7 @@ void PaintPlan(HDC dc, RasterSurface& pixels, const RECT& area, const Plan& plan
             if (e.Caption.empty())
                 continue;
             const CaptionPlace place =
-                PlaceCaption(captions, at[k].x, at[k].y, CharacterCount(e.Caption));
+                PlaceCaption(captions, at[k].x, at[k].y, CaptionCharacters(e.Caption));
             SetTextColor(dc, ColourOf(PlanEntryColour(plan, e)));
             SetTextAlign(dc, (place.AnchorEnd ? TA_RIGHT : TA_LEFT) | TA_BASELINE);
             ShowText(dc, int(std::lround(place.X)), int(std::lround(place.Y)), e.Caption);

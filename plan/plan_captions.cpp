@@ -121,6 +121,14 @@ std::array<CaptionCandidate, 32> CaptionCandidates(double x, double y, size_t ch
     return candidates;
 }
 
+size_t CaptionCharacters(const std::u16string& text) {
+    size_t count = 0;
+    for (char16_t c : text)
+        if (c < 0xDC00 || c > 0xDFFF)
+            ++count;
+    return count;
+}
+
 CaptionPlace PlaceCaption(CaptionIndex& index, double x, double y, size_t characters) {
     const auto candidates = CaptionCandidates(x, y, characters);
     for (const CaptionCandidate& c : candidates)

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Pixels; a box covers what lies strictly between its edges.
@@ -46,6 +47,9 @@ struct CaptionCandidate {
 // order they are tried: right above, right below, left above, left below, then the same
 // stacked further out, ring by ring.
 std::array<CaptionCandidate, 32> CaptionCandidates(double x, double y, size_t characters);
+
+// The characters a caption shows: a surrogate pair is one.
+size_t CaptionCharacters(const std::u16string& text);
 
 // Beside the mark at (x, y): on the first side where the caption of `characters` characters
 // covers nothing taken, else stacked further out; the box is then taken. Where every place

@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "plan/plan_model.h"
+
 namespace {
 
 // Degrees from +z towards +x, as the plan draws a heading.
 double Bearing(double dx, double dz) {
-    return std::atan2(dx, dz) * 180 / 3.14159265358979323846;
+    return std::atan2(dx, dz) * 180 / Pi;
 }
 
 } // namespace

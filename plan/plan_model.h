@@ -33,6 +33,8 @@ struct Plan {
     std::vector<PlanEntry> Entries;
 };
 
+constexpr double Pi = 3.14159265358979323846;
+
 // The heading as the rotation library reports it: the yaw of the entry's whole rotation,
 // so that a pitch beyond 90 degrees turns the stroke round.
 double PlanHeading(const Vec3& rotation);

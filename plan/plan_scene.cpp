@@ -1,7 +1,6 @@
 #include "plan/plan_scene.h"
 
 #include <algorithm>
-#include <new>
 #include <unordered_set>
 
 namespace {

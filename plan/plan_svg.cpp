@@ -102,14 +102,6 @@ void ScaleBar(std::string& svg, const PlanView& v, double step) {
            "\" stroke=\"none\" font-size=\"12\">" + Metres(step) + " m</text>\n</g>\n";
 }
 
-size_t CharacterCount(const std::u16string& text) {
-    size_t count = 0;
-    for (char16_t c : text)
-        if (c < 0xDC00 || c > 0xDFFF)
-            ++count;
-    return count;
-}
-
 void Entry(std::string& svg, const Plan& plan, const PlanView& v, const PlanEntry& e,
            CaptionIndex& captions) {
     double x = v.X(e.Position.x);
@@ -120,7 +112,7 @@ void Entry(std::string& svg, const Plan& plan, const PlanView& v, const PlanEntr
            Short(e.Position.y) + "; " + Short(e.Position.z) + ")</title>";
     // A heading beyond what the rotation library can turn shows no stroke.
     if (std::isfinite(e.Heading)) {
-        double radians = e.Heading * 3.14159265358979323846 / 180;
+        double radians = e.Heading * Pi / 180;
         svg += "<line x1=\"" + Px(x) + "\" y1=\"" + Px(y) + "\" x2=\"" +
                Px(x + std::sin(radians) * StrokeLength) + "\" y2=\"" +
                Px(y - std::cos(radians) * StrokeLength) + "\" stroke=\"" + colour +
@@ -151,7 +143,7 @@ void Entry(std::string& svg, const Plan& plan, const PlanView& v, const PlanEntr
         break;
     }
     if (!e.Caption.empty()) {
-        CaptionPlace place = PlaceCaption(captions, x, y, CharacterCount(e.Caption));
+        CaptionPlace place = PlaceCaption(captions, x, y, CaptionCharacters(e.Caption));
         svg += "<text x=\"" + Px(place.X) + "\" y=\"" + Px(place.Y) + "\" fill=\"" + colour +
                "\" stroke=\"white\" stroke-width=\"3\" stroke-linejoin=\"round\"" +
                (place.AnchorEnd ? " text-anchor=\"end\"" : "") +
